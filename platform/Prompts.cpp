@@ -1,0 +1,90 @@
+#include "platform/Prompts.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QPointer>
+#include <QPushButton>
+
+namespace platform {
+
+namespace {
+
+Prompts* g_replacement = nullptr;
+QPointer<QWidget> g_parent;
+
+QString applicationTitle() {
+    const QString name = QApplication::applicationDisplayName();
+    return name.isEmpty() ? QStringLiteral("VidiraZorod") : name;
+}
+
+}  // namespace
+
+Prompts& prompts() {
+    static QtPrompts qtPrompts;
+    return g_replacement ? *g_replacement : qtPrompts;
+}
+
+void setPrompts(Prompts* replacement) { g_replacement = replacement; }
+
+void setPromptParent(QWidget* parent) { g_parent = parent; }
+
+QString qtFilterFromKitFilter(const QString& kitFilter) {
+    const QStringList parts = kitFilter.split(u'|');
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QStringList patterns = parts[i + 1].split(u';', Qt::SkipEmptyParts);
+        for (QString& p : patterns) {
+            p = p.trimmed();
+            if (p == QLatin1String("*.*")) p = QStringLiteral("*");
+        }
+        filters << parts[i] + QStringLiteral(" (") + patterns.join(u' ') + u')';
+    }
+    return filters.join(QStringLiteral(";;"));
+}
+
+QString withDefaultExtension(const QString& path, const QString& defaultExtension) {
+    if (path.isEmpty() || defaultExtension.isEmpty()) return path;
+    if (!QFileInfo(path).suffix().isEmpty()) return path;
+    return path + u'.' + defaultExtension;
+}
+
+void QtPrompts::message(const QString& text) {
+    QMessageBox box(QMessageBox::NoIcon, applicationTitle(), text, QMessageBox::Ok, g_parent);
+    box.exec();
+}
+
+bool QtPrompts::confirm(const QString& text) {
+    QMessageBox box(QMessageBox::Question, QStringLiteral("確認"), text, QMessageBox::NoButton, g_parent);
+    QPushButton* yes = box.addButton(QStringLiteral("はい(&Y)"), QMessageBox::YesRole);
+    QPushButton* no = box.addButton(QStringLiteral("いいえ(&N)"), QMessageBox::NoRole);
+    box.setDefaultButton(yes);
+    box.setEscapeButton(no);
+    box.exec();
+    return box.clickedButton() == yes;
+}
+
+QStringList QtPrompts::openFiles(const QString& title, const QString& filter, bool multiple) {
+    const QString qtFilter = qtFilterFromKitFilter(filter);
+    if (multiple) return QFileDialog::getOpenFileNames(g_parent, title, QString(), qtFilter);
+    const QString one = QFileDialog::getOpenFileName(g_parent, title, QString(), qtFilter);
+    return one.isEmpty() ? QStringList() : QStringList{one};
+}
+
+QString QtPrompts::saveFile(const QString& title, const QString& filter, const QString& defaultExtension,
+                            const QString& initialName) {
+    QFileDialog dialog(g_parent, title, QString(), qtFilterFromKitFilter(filter));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    dialog.setDefaultSuffix(defaultExtension);
+    if (!initialName.isEmpty()) dialog.selectFile(initialName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return QString();
+    return withDefaultExtension(dialog.selectedFiles().first(), defaultExtension);
+}
+
+QString QtPrompts::browseFolder(const QString& title) {
+    return QFileDialog::getExistingDirectory(g_parent, title);
+}
+
+}  // namespace platform

@@ -1,0 +1,14 @@
+// Test entry: GUI tests need a QApplication, and test discovery runs this binary without a
+// display, so the offscreen platform is chosen before the application object exists.
+#include <QApplication>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+int main(int argc, char** argv) {
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    QApplication app(argc, argv);
+    QApplication::setApplicationDisplayName(QStringLiteral("VidiraZorod"));
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
