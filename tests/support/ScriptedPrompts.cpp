@@ -7,30 +7,43 @@ QStringList textsOf(const QList<PromptRecord>& records, const QString& kind) {
         if (r.kind == kind) texts << r.text;
     return texts;
 }
+PromptRecord record(const char* kind, const QString& text) {
+    PromptRecord r;
+    r.kind = QString::fromLatin1(kind);
+    r.text = text;
+    return r;
+}
 }  // namespace
 
 QStringList ScriptedPrompts::messages() const { return textsOf(shown, QStringLiteral("message")); }
 QStringList ScriptedPrompts::questions() const { return textsOf(shown, QStringLiteral("confirm")); }
 
-void ScriptedPrompts::message(const QString& text) { shown.append({QStringLiteral("message"), text}); }
+void ScriptedPrompts::message(const QString& text) { shown.append(record("message", text)); }
 
 bool ScriptedPrompts::confirm(const QString& text) {
-    shown.append({QStringLiteral("confirm"), text});
+    shown.append(record("confirm", text));
     return !confirmAnswers.isEmpty() && confirmAnswers.takeFirst();
 }
 
 QStringList ScriptedPrompts::openFiles(const QString& title, const QString& filter, bool multiple) {
-    shown.append({QStringLiteral("open"), title, filter, QString(), QString(), multiple});
+    PromptRecord r = record("open", title);
+    r.filter = filter;
+    r.multiple = multiple;
+    shown.append(r);
     return openAnswers.isEmpty() ? QStringList() : openAnswers.takeFirst();
 }
 
 QString ScriptedPrompts::saveFile(const QString& title, const QString& filter, const QString& defaultExtension,
                                   const QString& initialName) {
-    shown.append({QStringLiteral("save"), title, filter, defaultExtension, initialName});
+    PromptRecord r = record("save", title);
+    r.filter = filter;
+    r.defaultExtension = defaultExtension;
+    r.initialName = initialName;
+    shown.append(r);
     return saveAnswers.isEmpty() ? QString() : saveAnswers.takeFirst();
 }
 
 QString ScriptedPrompts::browseFolder(const QString& title) {
-    shown.append({QStringLiteral("folder"), title});
+    shown.append(record("folder", title));
     return folderAnswers.isEmpty() ? QString() : folderAnswers.takeFirst();
 }

@@ -1,0 +1,28 @@
+#include "app/MainLayout.h"
+
+#include <QFileInfo>
+
+namespace app {
+
+DropTarget dropTargetForTab(Tab active) {
+    switch (active) {
+        case Tab::Build: return DropTarget::PageList;
+        case Tab::Split: return DropTarget::SplitTab;
+        case Tab::View: return DropTarget::Viewer;
+    }
+    return DropTarget::PageList;
+}
+
+QStringList zoomItems() {
+    return {QStringLiteral("5%"),  QStringLiteral("10%"),  QStringLiteral("25%"),  QStringLiteral("50%"),
+            QStringLiteral("75%"), QStringLiteral("100%"), QStringLiteral("200%"), QStringLiteral("400%")};
+}
+
+QString settingsFilePath(const QString& programDir) { return programDir + QStringLiteral("/RidoreVu.ini"); }
+
+QString informationPageUrl(const QString& executableFileName) {
+    return QStringLiteral("https://www.vidirazorod.example/info.php?pf=w&sn=") +
+           QFileInfo(executableFileName).completeBaseName();
+}
+
+}  // namespace app

@@ -1,0 +1,423 @@
+#include "app/Mainwindow1.h"
+
+#include "app/Guard.h"
+#include "platform/Profile.h"
+#include "platform/Prompts.h"
+#include "platform/Shell.h"
+#include "widgets/Gradbox.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QListView>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QShortcut>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+using app::Tab;
+using widgets::TGradBox;
+
+namespace {
+
+QAction* makeCommand(QObject* owner, const char* name, const QString& caption, const QString& hint,
+                     bool enabled) {
+    auto* action = new QAction(caption, owner);
+    action->setObjectName(QString::fromLatin1(name));
+    action->setStatusTip(hint);
+    action->setToolTip(hint);
+    action->setEnabled(enabled);
+    return action;
+}
+
+// A tab's caption bar: green-family gradient, yellow outline, black caption with a white low shadow.
+TGradBox* makeCaptionBar(const char* name, const QString& caption, widgets::TColor top, widgets::TColor last) {
+    auto* bar = new TGradBox;
+    bar->setObjectName(QString::fromLatin1(name));
+    bar->SetTopColor(top);
+    bar->SetLastColor(last);
+    bar->SetDrawOutLine(true);
+    bar->SetOutLineColor(widgets::kYellow);
+    bar->SetCaptionLeft(6);
+    bar->SetCaptionTop(5);
+    bar->SetFont3D(true);
+    bar->SetStyle3D(widgets::TFontStyle3D::fsLow3D);
+    bar->SetBackFont(widgets::kWhite);
+    bar->SetCaption(caption);
+    bar->setFixedHeight(22);
+    return bar;
+}
+
+// A strip for speed buttons: silver to white, no outline, no caption.
+TGradBox* makeButtonStrip(const char* name) {
+    auto* strip = new TGradBox;
+    strip->setObjectName(QString::fromLatin1(name));
+    strip->SetTopColor(widgets::kSilver);
+    strip->SetLastColor(widgets::kWhite);
+    strip->setFixedHeight(46);
+    auto* row = new QHBoxLayout(strip);
+    row->setContentsMargins(4, 3, 4, 3);
+    row->setSpacing(1);
+    return strip;
+}
+
+QToolButton* addSpeedButton(TGradBox* strip, const char* name, QAction* command, const QString& caption,
+                            const QString& glyph) {
+    command->setIconText(caption);
+    command->setIcon(QIcon(QStringLiteral(":/glyphs/") + glyph));
+    command->setIconVisibleInMenu(false);
+    auto* button = new QToolButton(strip);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setDefaultAction(command);
+    button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    button->setAutoRaise(true);
+    button->setIconSize(QSize(16, 16));
+    button->setFixedSize(70, 40);
+    button->setFocusPolicy(Qt::NoFocus);
+    strip->layout()->addWidget(button);
+    return button;
+}
+
+void addBevel(TGradBox* strip) {
+    auto* bevel = new QFrame(strip);
+    bevel->setFrameShape(QFrame::VLine);
+    bevel->setFrameShadow(QFrame::Sunken);
+    bevel->setFixedSize(6, 40);
+    strip->layout()->addWidget(bevel);
+}
+
+void endStrip(TGradBox* strip) { static_cast<QHBoxLayout*>(strip->layout())->addStretch(1); }
+
+QWidget* stackVertically(std::initializer_list<QWidget*> parts, QWidget* body) {
+    auto* panel = new QWidget;
+    auto* column = new QVBoxLayout(panel);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    for (QWidget* part : parts) column->addWidget(part);
+    column->addWidget(body, 1);
+    return panel;
+}
+
+QWidget* emptyBody() {
+    auto* body = new QWidget;
+    body->setAutoFillBackground(true);
+    return body;
+}
+
+}  // namespace
+
+TMainForm1::TMainForm1(QWidget* parent) : QMainWindow(parent) {
+    // The glyphs live in a static library; naming the resource keeps the linker from dropping it.
+    Q_INIT_RESOURCE(glyphs);
+    setObjectName(QStringLiteral("MainForm1"));
+    setWindowTitle(QStringLiteral("VidiraZorod"));
+    QFont font(QStringLiteral("ＭＳ Ｐゴシック"));
+    font.setPixelSize(12);
+    setFont(font);
+    move(app::kMainLeft, app::kMainTop);
+    resize(app::kMainWidth, app::kMainHeight);
+
+    createActions();
+    createMenus();
+
+    PageControl1 = new QTabWidget(this);
+    PageControl1->setObjectName(QStringLiteral("PageControl1"));
+    PageControl1->setDocumentMode(true);
+    PageControl1->setUsesScrollButtons(false);
+    PageControl1->setStyleSheet(QStringLiteral(
+        "QTabBar::tab { border: 1px solid transparent; border-radius: 2px; padding: 3px 10px; margin: 2px; }"
+        "QTabBar::tab:hover { border-color: #808080; }"
+        "QTabBar::tab:selected { border-color: #808080; background: #e0e0e0; }"));
+    TabSheet1 = createBuildTab();
+    TabSheet2 = createSplitTab();
+    TabSheet3 = createViewTab();
+    PageControl1->addTab(TabSheet1, QStringLiteral("ﾏﾙﾁTIFFの作成"));
+    PageControl1->addTab(TabSheet2, QStringLiteral("ﾏﾙﾁTIFFの分割"));
+    PageControl1->addTab(TabSheet3, QStringLiteral("ﾏﾙﾁTIFFの参照"));
+    PageControl1->setCurrentIndex(0);
+    setCentralWidget(PageControl1);
+    statusBar()->setSizeGripEnabled(true);
+
+    // Construction steps of the window itself.
+    RegisteredCount = 0;
+    setAcceptDrops(true);
+    ProgramDir = platform::executableDir();
+    platform::setPromptParent(this);
+}
+
+TMainForm1::~TMainForm1() = default;
+
+void TMainForm1::createActions() {
+    F1 = makeCommand(this, "F1", QStringLiteral("ファイル登録(&O)..."), QStringLiteral("ファイルの登録・追加"), true);
+    F2 = makeCommand(this, "F2", QStringLiteral("マルチTIFF化(&R)..."), QStringLiteral("マルチTIFFファイルの作成"), false);
+    F4 = makeCommand(this, "F4", QStringLiteral("ソート(&S)..."), QStringLiteral("登録したファイルを並べ替え"), false);
+    F6 = makeCommand(this, "F6", QStringLiteral("削除(&D)"), QStringLiteral("登録したファイルを削除"), false);
+    F7 = makeCommand(this, "F7", QStringLiteral("クリア(&C)..."), QStringLiteral("登録したファイルをクリア"), false);
+    F9 = makeCommand(this, "F9", QStringLiteral("終了(&X)"), QStringLiteral("アプリケーションの終了"), true);
+    S1 = makeCommand(this, "S1", QStringLiteral("ソース取得(&G)"), QStringLiteral("TWAINソース一覧の取得"), true);
+    S2 = makeCommand(this, "S2", QStringLiteral("マルチTIFF化(&R)..."), QStringLiteral("マルチTIFFファイルの作成"), true);
+    S4_1 = makeCommand(this, "S4_1", QStringLiteral("ネイティブ(DIB)(&N)"), QStringLiteral("ネイティブ転送"), true);
+    S4_2 = makeCommand(this, "S4_2", QStringLiteral("メモリー(ブロック単位)(&M)"), QStringLiteral("メモリー転送"), true);
+    S5_1 = makeCommand(this, "S5_1", QStringLiteral("取り込み後閉じない(&N)"), QStringLiteral("取り込み後閉じない"), true);
+    S5_2 = makeCommand(this, "S5_2", QStringLiteral("取り込み後閉じる(&C)"), QStringLiteral("取り込み後閉じる"), true);
+    E1 = makeCommand(this, "E1", QStringLiteral("ファイル読込(&O)..."), QStringLiteral("マルチTIFFファイルの読み込み"), true);
+    E2 = makeCommand(this, "E2", QStringLiteral("分割(&R)..."), QStringLiteral("マルチTIFFファイルの分割"), false);
+    E4 = makeCommand(this, "E4", QStringLiteral("クリア(&C)"), QStringLiteral("読み込んだファイルをクリア"), false);
+    V1 = makeCommand(this, "V1", QStringLiteral("ファイル読込(&O)..."), QStringLiteral("マルチTIFFファイルの読み込み"), true);
+    V3 = makeCommand(this, "V3", QStringLiteral("クリア(&C)"), QStringLiteral("読み込んだファイルをクリア"), false);
+    V5 = makeCommand(this, "V5", QStringLiteral("左回転(&L)"), QStringLiteral("左90度回転"), false);
+    V6 = makeCommand(this, "V6", QStringLiteral("右回転(&R)"), QStringLiteral("右90度回転"), false);
+    V8 = makeCommand(this, "V8", QStringLiteral("ナビゲート(&N)"), QStringLiteral("ナビゲートウィンドウの表示"), false);
+    N1_1 = makeCommand(this, "N1_1", QStringLiteral("ユーザーズガイド(&G)"), QStringLiteral("ユーザーズガイドの参照"), true);
+    N1_2 = makeCommand(this, "N1_2", QStringLiteral("インフォメーション(&I)..."), QStringLiteral("インフォメーションの参照"), true);
+
+    // Transfer mode and scanner dialog behaviour are each one of two choices.
+    for (auto [first, second] : {std::pair{S4_1, S4_2}, std::pair{S5_1, S5_2}}) {
+        auto* group = new QActionGroup(this);
+        for (QAction* a : {first, second}) {
+            a->setCheckable(true);
+            group->addAction(a);
+        }
+        first->setChecked(true);
+    }
+    V8->setCheckable(true);
+
+    app::connectCommand(F9, this, [this] { F9Click(); });
+    app::connectCommand(N1_1, this, [this] { N1_1Click(); });
+    app::connectCommand(N1_2, this, [this] { N1_2Click(); });
+}
+
+void TMainForm1::createMenus() {
+    auto makeMenu = [this](QMenu* parentMenu, const char* name, const QString& title) {
+        QMenu* menu = parentMenu ? parentMenu->addMenu(title) : menuBar()->addMenu(title);
+        menu->setObjectName(QString::fromLatin1(name));
+        return menu;
+    };
+    F0 = makeMenu(nullptr, "F0", QStringLiteral("ファイル(&F)"));
+    F0->addActions({F1, F2});
+    F0->addSeparator();
+    F0->addAction(F4);
+    F0->addSeparator();
+    F0->addActions({F6, F7});
+    F0->addSeparator();
+    F0->addAction(F9);
+
+    S0 = makeMenu(nullptr, "S0", QStringLiteral("スキャン(&S)"));
+    S0->addActions({S1, S2});
+    S0->addSeparator();
+    S4 = makeMenu(S0, "S4", QStringLiteral("転送方法(&T)"));
+    S4->addActions({S4_1, S4_2});
+    S5 = makeMenu(S0, "S5", QStringLiteral("ユーザーインターフェース(&U)"));
+    S5->addActions({S5_1, S5_2});
+
+    E0 = makeMenu(nullptr, "E0", QStringLiteral("分割(&E)"));
+    E0->addActions({E1, E2});
+    E0->addSeparator();
+    E0->addAction(E4);
+
+    V0 = makeMenu(nullptr, "V0", QStringLiteral("参照(&V)"));
+    V0->addAction(V1);
+    V0->addSeparator();
+    V0->addAction(V3);
+    V0->addSeparator();
+    V0->addActions({V5, V6});
+    V0->addSeparator();
+    V0->addAction(V8);
+
+    Help2 = makeMenu(nullptr, "Help2", QStringLiteral("ヘルプ(&H)"));
+    Help2->addAction(N1_1);
+    Help2->addSeparator();
+    Help2->addAction(N1_2);
+
+    connect(F0, &QMenu::aboutToShow, this, [this] { F0Click(); });
+    connect(S0, &QMenu::aboutToShow, this, [this] { S0Click(); });
+    connect(E0, &QMenu::aboutToShow, this, [this] { E0Click(); });
+    connect(V0, &QMenu::aboutToShow, this, [this] { V0Click(); });
+
+    addShortcut(F1, QKeySequence(Qt::CTRL | Qt::Key_O), F0);
+    addShortcut(F2, QKeySequence(Qt::Key_F8), F0);
+    addShortcut(F6, QKeySequence(Qt::CTRL | Qt::Key_Delete), F0);
+    addShortcut(S2, QKeySequence(Qt::SHIFT | Qt::Key_F8), S0);
+    addShortcut(E2, QKeySequence(Qt::Key_F9), E0);
+    addShortcut(N1_1, QKeySequence(Qt::Key_F1), Help2);
+}
+
+// The key is shown beside the menu caption, but handled here rather than by the action itself:
+// a disabled command must still bring its menu's tab to the front when its key is pressed.
+void TMainForm1::addShortcut(QAction* command, const QKeySequence& key, QMenu* parentMenu) {
+    command->setText(command->text() + u'\t' + key.toString(QKeySequence::NativeText));
+    shortcuts_.push_back({key, command, parentMenu});
+    auto* shortcut = new QShortcut(key, this);
+    shortcut->setContext(Qt::WindowShortcut);
+    connect(shortcut, &QShortcut::activated, this, [this, key] { ShortcutPressed(key); });
+}
+
+bool TMainForm1::ShortcutPressed(const QKeySequence& key) {
+    for (const Shortcut& s : shortcuts_) {
+        if (s.key != key) continue;
+        // Every command with a key sits directly in a top-level menu, whose click runs first.
+        if (s.parentMenu->isEnabled()) runParentClick(s.parentMenu);
+        if (s.command->isEnabled()) s.command->trigger();
+        return true;
+    }
+    return false;
+}
+
+void TMainForm1::runParentClick(QMenu* menu) {
+    if (menu == F0) F0Click();
+    else if (menu == S0) S0Click();
+    else if (menu == E0) E0Click();
+    else if (menu == V0) V0Click();
+}
+
+QWidget* TMainForm1::createBuildTab() {
+    GradBox1 = makeCaptionBar("GradBox1", QStringLiteral("ファイルから作成"), 65408, widgets::kLime);
+    GradBox2 = makeButtonStrip("GradBox2");
+    SpeedButton1_1 = addSpeedButton(GradBox2, "SpeedButton1_1", F1, QStringLiteral("ﾌｧｲﾙ登録"), QStringLiteral("register.xpm"));
+    addBevel(GradBox2);
+    SpeedButton1_2 = addSpeedButton(GradBox2, "SpeedButton1_2", F2, QStringLiteral("ﾏﾙﾁTIFF化"), QStringLiteral("build.xpm"));
+    addBevel(GradBox2);
+    SpeedButton1_3 = addSpeedButton(GradBox2, "SpeedButton1_3", F4, QStringLiteral("ｿｰﾄ"), QStringLiteral("sort.xpm"));
+    SpeedButton1_4 = addSpeedButton(GradBox2, "SpeedButton1_4", F6, QStringLiteral("削除"), QStringLiteral("delete.xpm"));
+    SpeedButton1_5 = addSpeedButton(GradBox2, "SpeedButton1_5", F7, QStringLiteral("ｸﾘｱ"), QStringLiteral("clear.xpm"));
+    endStrip(GradBox2);
+
+    GradBox3 = makeCaptionBar("GradBox3", QStringLiteral("TWAIN機器（スキャナ・デジカメ等）から作成"), 16777088,
+                              widgets::kAqua);
+    GradBox4 = makeButtonStrip("GradBox4");
+    SpeedButton2_1 = addSpeedButton(GradBox4, "SpeedButton2_1", S1, QStringLiteral("ｿｰｽ取得"), QStringLiteral("source.xpm"));
+    addBevel(GradBox4);
+    SpeedButton2_2 = addSpeedButton(GradBox4, "SpeedButton2_2", S2, QStringLiteral("ﾏﾙﾁTIFF化"), QStringLiteral("scanbuild.xpm"));
+    endStrip(GradBox4);
+
+    auto* splitter = new QSplitter(Qt::Vertical);
+    splitter->setObjectName(QStringLiteral("Splitter1"));
+    splitter->setChildrenCollapsible(false);
+    QWidget* upper = stackVertically({GradBox1, GradBox2}, emptyBody());
+    QWidget* lower = stackVertically({GradBox3, GradBox4}, emptyBody());
+    splitter->addWidget(upper);
+    splitter->addWidget(lower);
+    splitter->setStretchFactor(0, 1);
+    splitter->setStretchFactor(1, 0);
+    lower->setMinimumHeight(GradBox3->height() + GradBox4->height());
+    splitter->setSizes({app::kMainHeight - 150, 150});
+    return splitter;
+}
+
+QWidget* TMainForm1::createSplitTab() {
+    GradBox5 = makeCaptionBar("GradBox5", QStringLiteral("ﾏﾙﾁTIFFの分割（エクスポート）"), 8454143, widgets::kYellow);
+    GradBox6 = makeButtonStrip("GradBox6");
+    SpeedButton3_1 = addSpeedButton(GradBox6, "SpeedButton3_1", E1, QStringLiteral("ﾌｧｲﾙ読込"), QStringLiteral("load.xpm"));
+    addBevel(GradBox6);
+    SpeedButton3_2 = addSpeedButton(GradBox6, "SpeedButton3_2", E2, QStringLiteral("分割"), QStringLiteral("split.xpm"));
+    addBevel(GradBox6);
+    SpeedButton3_3 = addSpeedButton(GradBox6, "SpeedButton3_3", E4, QStringLiteral("ｸﾘｱ"), QStringLiteral("clear.xpm"));
+    endStrip(GradBox6);
+    return stackVertically({GradBox5, GradBox6}, emptyBody());
+}
+
+QWidget* TMainForm1::createViewTab() {
+    GradBox7 = makeCaptionBar("GradBox7", QStringLiteral("ﾏﾙﾁTIFFの参照"), 7709439, 4227327);
+    GradBox8 = makeButtonStrip("GradBox8");
+    SpeedButton4_1 = addSpeedButton(GradBox8, "SpeedButton4_1", V1, QStringLiteral("ﾌｧｲﾙ読込"), QStringLiteral("load.xpm"));
+    SpeedButton4_2 = addSpeedButton(GradBox8, "SpeedButton4_2", V3, QStringLiteral("ｸﾘｱ"), QStringLiteral("clear.xpm"));
+    addBevel(GradBox8);
+    SpeedButton4_3 = addSpeedButton(GradBox8, "SpeedButton4_3", V5, QStringLiteral("左回転"), QStringLiteral("rotleft.xpm"));
+    SpeedButton4_4 = addSpeedButton(GradBox8, "SpeedButton4_4", V6, QStringLiteral("右回転"), QStringLiteral("rotright.xpm"));
+    addBevel(GradBox8);
+    SpeedButton4_5 = addSpeedButton(GradBox8, "SpeedButton4_5", V8, QStringLiteral("ﾅﾋﾞｹﾞｰﾄ"), QStringLiteral("navigate.xpm"));
+    addBevel(GradBox8);
+
+    ComboBox1 = new QComboBox(GradBox8);
+    ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
+    QFont large = ComboBox1->font();
+    large.setPixelSize(32);
+    ComboBox1->setFont(large);
+    ComboBox1->setFixedWidth(100);
+    ComboBox1->setMaxVisibleItems(12);
+    ComboBox1->setToolTip(QStringLiteral("ズーム"));
+    ComboBox1->setStatusTip(QStringLiteral("ズーム"));
+    ComboBox1->addItems(app::zoomItems());
+    ComboBox1->setCurrentIndex(-1);
+    GradBox8->layout()->addWidget(ComboBox1);
+    endStrip(GradBox8);
+    return stackVertically({GradBox7, GradBox8}, emptyBody());
+}
+
+app::Tab TMainForm1::ActiveTab() const { return static_cast<Tab>(PageControl1->currentIndex()); }
+
+void TMainForm1::showTab(Tab tab) { PageControl1->setCurrentIndex(static_cast<int>(tab)); }
+
+void TMainForm1::F0Click() { showTab(Tab::Build); }
+void TMainForm1::S0Click() { showTab(Tab::Build); }
+void TMainForm1::E0Click() { showTab(Tab::Split); }
+void TMainForm1::V0Click() { showTab(Tab::View); }
+
+void TMainForm1::F9Click() { close(); }
+
+void TMainForm1::N1_1Click() { platform::shellOpen(ProgramDir + QStringLiteral("/Readme.txt")); }
+
+void TMainForm1::N1_2Click() {
+    platform::shellOpen(app::informationPageUrl(QFileInfo(QApplication::applicationFilePath()).fileName()));
+}
+
+void TMainForm1::FormShow() {
+    const platform::Profile ini(app::settingsFilePath(ProgramDir));
+    const int top = ini.readInteger(QStringLiteral("SET"), QStringLiteral("M_TOP"), y());
+    const int left = ini.readInteger(QStringLiteral("SET"), QStringLiteral("M_LEFT"), x());
+    move(left, top);
+    // The scale is applied when a page is next shown, so no change handler runs here.
+    const QSignalBlocker quiet(ComboBox1);
+    ComboBox1->setCurrentIndex(ini.readInteger(QStringLiteral("SET"), QStringLiteral("ZOOM"), ComboBox1->currentIndex()));
+}
+
+void TMainForm1::FormClose() {
+    platform::Profile ini(app::settingsFilePath(ProgramDir));
+    ini.writeInteger(QStringLiteral("SET"), QStringLiteral("M_TOP"), y());
+    ini.writeInteger(QStringLiteral("SET"), QStringLiteral("M_LEFT"), x());
+    ini.writeInteger(QStringLiteral("SET"), QStringLiteral("ZOOM"), ComboBox1->currentIndex());
+    // A settings file that cannot be written must not keep the program from closing.
+    ini.flush();
+}
+
+void TMainForm1::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (shown_) return;
+    shown_ = true;
+    app::runGuarded([this] { FormShow(); });
+}
+
+void TMainForm1::closeEvent(QCloseEvent* event) {
+    app::runGuarded([this] { FormClose(); });
+    event->accept();
+}
+
+void TMainForm1::dragEnterEvent(QDragEnterEvent* event) {
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (std::any_of(urls.begin(), urls.end(), [](const QUrl& u) { return u.isLocalFile(); }))
+        event->acceptProposedAction();
+}
+
+void TMainForm1::dropEvent(QDropEvent* event) {
+    QStringList paths;
+    for (const QUrl& url : event->mimeData()->urls())
+        if (url.isLocalFile()) paths << url.toLocalFile();
+    event->acceptProposedAction();
+    app::runGuarded([&] { FilesDropped(paths); });
+}
+
+app::DropTarget TMainForm1::FilesDropped(const QStringList& paths) {
+    Q_UNUSED(paths);
+    return app::dropTargetForTab(ActiveTab());
+}

@@ -1,0 +1,145 @@
+#pragma once
+// The main window: three tabs (build, split, view) with their caption bars and button strips,
+// the menu bar whose commands are shared with the speed buttons, the status bar, the routing
+// of dropped files and the `SET` section of the settings file.
+
+#include "app/MainLayout.h"
+
+#include <QKeySequence>
+#include <QMainWindow>
+
+#include <vector>
+
+class QAction;
+class QComboBox;
+class QMenu;
+class QTabWidget;
+class QToolButton;
+
+namespace widgets {
+class TGradBox;
+}
+
+class TMainForm1 : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TMainForm1(QWidget* parent = nullptr);
+    ~TMainForm1() override;
+
+    // Number of data rows registered in the page list.
+    int RegisteredCount = 0;
+    // Folder of the executable, without a trailing separator; the settings file lies there.
+    QString ProgramDir;
+
+    QTabWidget* PageControl1 = nullptr;
+    QWidget* TabSheet1 = nullptr;
+    QWidget* TabSheet2 = nullptr;
+    QWidget* TabSheet3 = nullptr;
+
+    widgets::TGradBox* GradBox1 = nullptr;
+    widgets::TGradBox* GradBox2 = nullptr;
+    widgets::TGradBox* GradBox3 = nullptr;
+    widgets::TGradBox* GradBox4 = nullptr;
+    widgets::TGradBox* GradBox5 = nullptr;
+    widgets::TGradBox* GradBox6 = nullptr;
+    widgets::TGradBox* GradBox7 = nullptr;
+    widgets::TGradBox* GradBox8 = nullptr;
+
+    QMenu* F0 = nullptr;
+    QMenu* S0 = nullptr;
+    QMenu* S4 = nullptr;
+    QMenu* S5 = nullptr;
+    QMenu* E0 = nullptr;
+    QMenu* V0 = nullptr;
+    QMenu* Help2 = nullptr;
+
+    QAction* F1 = nullptr;
+    QAction* F2 = nullptr;
+    QAction* F4 = nullptr;
+    QAction* F6 = nullptr;
+    QAction* F7 = nullptr;
+    QAction* F9 = nullptr;
+    QAction* S1 = nullptr;
+    QAction* S2 = nullptr;
+    QAction* S4_1 = nullptr;
+    QAction* S4_2 = nullptr;
+    QAction* S5_1 = nullptr;
+    QAction* S5_2 = nullptr;
+    QAction* E1 = nullptr;
+    QAction* E2 = nullptr;
+    QAction* E4 = nullptr;
+    QAction* V1 = nullptr;
+    QAction* V3 = nullptr;
+    QAction* V5 = nullptr;
+    QAction* V6 = nullptr;
+    QAction* V8 = nullptr;
+    QAction* N1_1 = nullptr;
+    QAction* N1_2 = nullptr;
+
+    QToolButton* SpeedButton1_1 = nullptr;
+    QToolButton* SpeedButton1_2 = nullptr;
+    QToolButton* SpeedButton1_3 = nullptr;
+    QToolButton* SpeedButton1_4 = nullptr;
+    QToolButton* SpeedButton1_5 = nullptr;
+    QToolButton* SpeedButton2_1 = nullptr;
+    QToolButton* SpeedButton2_2 = nullptr;
+    QToolButton* SpeedButton3_1 = nullptr;
+    QToolButton* SpeedButton3_2 = nullptr;
+    QToolButton* SpeedButton3_3 = nullptr;
+    QToolButton* SpeedButton4_1 = nullptr;
+    QToolButton* SpeedButton4_2 = nullptr;
+    QToolButton* SpeedButton4_3 = nullptr;
+    QToolButton* SpeedButton4_4 = nullptr;
+    QToolButton* SpeedButton4_5 = nullptr;
+
+    QComboBox* ComboBox1 = nullptr;
+
+    // Top-level menus: each only brings its tab to the front.
+    void F0Click();
+    void S0Click();
+    void E0Click();
+    void V0Click();
+    // Closes the main window, which ends the program.
+    void F9Click();
+    void N1_1Click();
+    void N1_2Click();
+
+    // Reads the settings file into the window (runs once, at the first show).
+    void FormShow();
+    // Writes the settings file and releases what the window holds (runs when it closes).
+    void FormClose();
+
+    // A key pressed as a menu shortcut: runs the click of each enabled parent menu, then the
+    // command when it is enabled. Returns whether the key is one of the menu shortcuts.
+    bool ShortcutPressed(const QKeySequence& key);
+
+    // Hands dropped files to the receiver of the active tab; returns which one took them.
+    app::DropTarget FilesDropped(const QStringList& paths);
+
+    app::Tab ActiveTab() const;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    struct Shortcut {
+        QKeySequence key;
+        QAction* command;
+        QMenu* parentMenu;
+    };
+
+    void createActions();
+    void createMenus();
+    QWidget* createBuildTab();
+    QWidget* createSplitTab();
+    QWidget* createViewTab();
+    void addShortcut(QAction* command, const QKeySequence& key, QMenu* parentMenu);
+    void showTab(app::Tab tab);
+    void runParentClick(QMenu* menu);
+
+    std::vector<Shortcut> shortcuts_;
+    bool shown_ = false;
+};

@@ -1,0 +1,14 @@
+// Test entry for the windows: the program's own application object (fonts, exception box),
+// on the offscreen platform chosen before it exists.
+#include "app/Application.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+int main(int argc, char** argv) {
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    app::TApplication application(argc, argv);
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
