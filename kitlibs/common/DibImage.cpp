@@ -196,7 +196,7 @@ IKHANDLE dibFromImage(const QImage& source, const QList<QRgb>* colourTable) {
     }
     if (picture.isNull()) return fail<IKHANDLE>(IK_ERR_MEMORY, 0);
     if (colourTable && bits <= 8) table = *colourTable;
-    if (table.size() > (1 << bits)) table.resize(1 << bits);
+    if (bits <= 8 && table.size() > (1 << bits)) table.resize(1 << bits);
     if (bits <= 8 && table.isEmpty()) return fail<IKHANDLE>(IK_ERR_FORMAT, 0);
 
     const IKHANDLE image = allocateDib(picture.width(), picture.height(), bits,
