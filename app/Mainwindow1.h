@@ -4,6 +4,7 @@
 // of dropped files and the `SET` section of the settings file.
 
 #include "app/MainLayout.h"
+#include "app/PageList.h"
 
 #include <QKeySequence>
 #include <QMainWindow>
@@ -18,6 +19,7 @@ class QToolButton;
 
 namespace widgets {
 class TGradBox;
+class TStringGrid;
 }
 
 class TMainForm1 : public QMainWindow {
@@ -94,6 +96,20 @@ public:
 
     QComboBox* ComboBox1 = nullptr;
 
+    // Page list of the build tab.
+    widgets::TStringGrid* StringGrid1 = nullptr;
+    // The row the preview was last asked to show; 0 while the preview is closed.
+    int PreviewedRow = 0;
+
+    void SpeedButton1_1Click();  // register files through the open dialog
+    void SpeedButton1_3Click();  // sort
+    void SpeedButton1_4Click();  // delete the current row
+    void SpeedButton1_5Click();  // clear, after confirmation
+    void PageListDropFiles(const QStringList& paths);
+    void StringGrid1SelectCell(int ACol, int ARow, bool& CanSelect);
+    void StringGrid1RowMoved(int FromIndex, int ToIndex);
+    const app::PageList& Pages() const { return pages_; }
+
     // Top-level menus: each only brings its tab to the front.
     void F0Click();
     void S0Click();
@@ -136,10 +152,16 @@ private:
     QWidget* createBuildTab();
     QWidget* createSplitTab();
     QWidget* createViewTab();
+    QWidget* createPageList();
+    void showPageList();
+    void setListCommandsEnabled(bool enabled);
+    void showPreviewOfRow(int row);
+    void closePreview();
     void addShortcut(QAction* command, const QKeySequence& key, QMenu* parentMenu);
     void showTab(app::Tab tab);
     void runParentClick(QMenu* menu);
 
     std::vector<Shortcut> shortcuts_;
     bool shown_ = false;
+    app::PageList pages_;
 };
