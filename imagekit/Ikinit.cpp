@@ -1,5 +1,6 @@
 #include "Ikinit.h"
 
+#include "platform/GlobalMemory.h"
 #include "platform/Shell.h"
 
 #include <dlfcn.h>
@@ -44,6 +45,8 @@ void unloadLibraries() {
         dlclose(g_Library[i]);
         g_Library[i] = nullptr;
     }
+    // No component is left to reuse the large blocks kept for image memory.
+    platform::globalReleaseCache();
 }
 
 bool validGroup(int group) { return group >= 0 && group < kIkGroupCount; }

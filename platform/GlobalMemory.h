@@ -42,6 +42,9 @@ bool globalIsValid(GlobalHandle handle);
 // Releases the block, locked or not; false for a dead handle.
 bool globalFree(GlobalHandle handle);
 
+// Returns the memory of freed large blocks kept for reuse to the system.
+void globalReleaseCache();
+
 // Number of live blocks (for leak checks in tests).
 std::size_t globalLiveCount();
 

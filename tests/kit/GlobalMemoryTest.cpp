@@ -114,3 +114,27 @@ TEST(GlobalMemory, ConcurrentAllocationAndFreeKeepTheTableConsistent) {
     for (std::thread& thread : threads) thread.join();
     EXPECT_EQ(globalLiveCount(), before);
 }
+
+TEST(GlobalMemory, LargeBlocksComeBackZeroedAndWithTheirOwnSize) {
+    constexpr std::size_t kBig = std::size_t{3} << 20;
+    for (int round = 0; round < 3; ++round) {
+        const GlobalHandle dirty = globalAlloc(kBig, false);
+        {
+            GlobalLock lock(dirty);
+            ASSERT_TRUE(lock);
+            std::memset(lock.data(), 0xAB, kBig);
+        }
+        ASSERT_TRUE(globalFree(dirty));
+        // A slightly smaller block may reuse the freed memory: it must still be zeroed
+        // on request and report the size asked for.
+        GlobalBlock clean(globalAlloc(kBig - 4096, true));
+        GlobalLock lock(clean.get());
+        ASSERT_TRUE(lock);
+        EXPECT_EQ(globalSize(clean.get()), kBig - 4096);
+        const auto* bytes = lock.as<unsigned char>();
+        std::size_t nonZero = 0;
+        for (std::size_t i = 0; i < kBig - 4096; ++i) nonZero += bytes[i] != 0;
+        EXPECT_EQ(nonZero, 0u);
+    }
+    globalReleaseCache();
+}
