@@ -1,6 +1,7 @@
 #include "app/Mainwindow1.h"
 
 #include "app/Guard.h"
+#include "Ikcommon.h"
 #include "platform/Profile.h"
 #include "platform/Prompts.h"
 #include "platform/Shell.h"
@@ -128,6 +129,9 @@ TMainForm1::TMainForm1(QWidget* parent) : QMainWindow(parent) {
     setFont(font);
     move(app::kMainLeft, app::kMainTop);
     resize(app::kMainWidth, app::kMainHeight);
+
+    // The first kit component to attach loads the kit libraries.
+    IkCommon1 = new TVIkCommon(this);
 
     createActions();
     createMenus();

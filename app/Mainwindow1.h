@@ -16,6 +16,7 @@ class QComboBox;
 class QMenu;
 class QTabWidget;
 class QToolButton;
+class TVIkCommon;
 
 namespace widgets {
 class TGradBox;
@@ -95,6 +96,9 @@ public:
     QToolButton* SpeedButton4_5 = nullptr;
 
     QComboBox* ComboBox1 = nullptr;
+
+    // Image kit components shared by all tabs.
+    TVIkCommon* IkCommon1 = nullptr;
 
     // Page list of the build tab.
     widgets::TStringGrid* StringGrid1 = nullptr;

@@ -1,6 +1,8 @@
 #include "app/Guard.h"
 #include "app/Mainwindow1.h"
 #include "app/Windows.h"
+#include "Ikcommon.h"
+#include "Ikinit.h"
 #include "support/ScriptedPrompts.h"
 #include "widgets/Gradbox.h"
 
@@ -197,6 +199,19 @@ TEST(ExceptionInHandler, IsShownWithItsTextAndTheProgramGoesOn) {
     ASSERT_EQ(prompts.messages(), QStringList{QStringLiteral("読み込みに失敗しました")});
     QTest::mouseClick(windows.MainForm1->SpeedButton1_1, Qt::LeftButton);
     EXPECT_EQ(prompts.messages().size(), 2);
+}
+
+TEST(StartUp, MainWindowComponentsLoadTheKitFromTheProgramFolder) {
+    {
+        TMainForm1 window;
+        EXPECT_GE(Ikinit::totalCount(), 1);
+        EXPECT_NE(Ikinit::libraryHandle(Ikdllprocs::IkLibrary::Com), nullptr);
+        ASSERT_TRUE(window.IkCommon1->CreateImage(20, 10, 24, 255, 255, 255));
+        EXPECT_EQ(window.IkCommon1->ErrorCode(), 0);
+        EXPECT_TRUE(window.IkCommon1->FreeMemory());
+    }
+    EXPECT_EQ(Ikinit::totalCount(), 0);
+    EXPECT_EQ(Ikinit::libraryHandle(Ikdllprocs::IkLibrary::Com), nullptr);
 }
 
 TEST(StartUp, CreatesTheFiveWindowsWithTheirCaptions) {
