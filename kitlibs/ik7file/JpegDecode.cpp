@@ -1,64 +1,101 @@
 #include "JpegDecode.h"
 
+#include "DecodeLimits.h"
 #include "DibBlock.h"
+#include "JpegErrors.h"
 #include "KitCall.h"
 
-#include <csetjmp>
-#include <cstdio>
-
-#include <jpeglib.h>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
 
 namespace kit {
 namespace {
 
-struct ErrorManager {
-    jpeg_error_mgr base;
-    std::jmp_buf jump;
-};
+// The most a JPEG coding (arithmetic coding of flat blocks included) can expand one byte.
+constexpr std::uint64_t kJpegMaxRatio = 1u << 14;
 
-[[noreturn]] void onError(j_common_ptr info) {
-    std::longjmp(reinterpret_cast<ErrorManager*>(info->err)->jump, 1);
+std::int32_t densityToPelsPerMeter(const jpeg_decompress_struct& info, std::uint16_t density) {
+    if (density == 0) return 0;
+    if (info.density_unit == 1) return platform::dpiToPelsPerMeter(density);
+    if (info.density_unit == 2) return static_cast<std::int32_t>(density) * 100;
+    return 0;
 }
 
-void onMessage(j_common_ptr) {}
+// CMYK samples to RGB in place (three bytes out of four); Adobe files store them inverted.
+void cmykToRgb(std::uint8_t* row, std::uint32_t width, bool inverted) {
+    for (std::uint32_t x = 0; x < width; ++x) {
+        int c = row[4 * x], m = row[4 * x + 1], y = row[4 * x + 2], k = row[4 * x + 3];
+        if (!inverted) {
+            c = 255 - c; m = 255 - m; y = 255 - y; k = 255 - k;
+        }
+        // Stored as blue, green, red for the bitmap.
+        row[3 * x + 2] = std::uint8_t(c * k / 255);
+        row[3 * x + 1] = std::uint8_t(m * k / 255);
+        row[3 * x + 0] = std::uint8_t(y * k / 255);
+    }
+}
+
+// A hostile progressive file can hold thousands of scans, each a pass over the image.
+constexpr int kMostScans = 1000;
+
+void limitScans(j_common_ptr common) {
+    auto* info = reinterpret_cast<j_decompress_ptr>(common);
+    if (info->input_scan_number > kMostScans) info->err->error_exit(common);
+}
 
 }  // namespace
 
-IKHANDLE decodeJpeg(const std::uint8_t* data, std::size_t size) {
+IKHANDLE decodeJpeg(const std::uint8_t* data, std::size_t size, Progress* progress) {
     if (!data || size == 0) return fail<IKHANDLE>(IK_ERR_FILE_READ, 0);
     jpeg_decompress_struct info{};
-    ErrorManager errors{};
-    info.err = jpeg_std_error(&errors.base);
-    errors.base.error_exit = onError;
-    errors.base.output_message = onMessage;
-    // Declared before setjmp so that a decoding error can free it.
+    JpegErrors errors{};
+    info.err = quietJpegErrors(errors);
+    // Declared before setjmp so that a decoding error can free them.
     volatile IKHANDLE image = 0;
+    std::uint8_t* volatile cmykRow = nullptr;
+    volatile std::uint16_t status = IK_ERR_FILE_READ;
     if (setjmp(errors.jump)) {
         jpeg_destroy_decompress(&info);
         if (image) platform::globalFree(image);
-        return fail<IKHANDLE>(IK_ERR_FILE_READ, 0);
+        std::free(cmykRow);
+        return fail<IKHANDLE>(status, 0);
     }
     jpeg_create_decompress(&info);
+    jpeg_progress_mgr scanLimit{};
+    scanLimit.progress_monitor = limitScans;
+    info.progress = &scanLimit;
     jpeg_mem_src(&info, data, static_cast<unsigned long>(size));
     jpeg_read_header(&info, TRUE);
     const bool grey = info.num_components == 1;
-    info.out_color_space = grey ? JCS_GRAYSCALE : JCS_EXT_BGR;
-    jpeg_start_decompress(&info);
-    if (info.output_width > INT32_MAX || info.output_height > INT32_MAX) {
+    const bool cmyk = info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK;
+    info.out_color_space = grey ? JCS_GRAYSCALE : cmyk ? JCS_CMYK : JCS_EXT_BGR;
+    if (!plausibleImage(info.image_width, info.image_height, grey ? 8 : 24, size, kJpegMaxRatio)) {
         jpeg_destroy_decompress(&info);
-        return fail<IKHANDLE>(IK_ERR_MEMORY, 0);
+        return fail<IKHANDLE>(IK_ERR_FILE_READ, 0);
     }
+    jpeg_start_decompress(&info);
     const auto width = static_cast<std::int32_t>(info.output_width);
     const auto height = static_cast<std::int32_t>(info.output_height);
     image = allocateDib(width, height, grey ? 8 : 24, grey ? 256 : 0, true);
     if (!image) {
-        const std::uint16_t status = platform::kitStatus();
+        status = platform::kitStatus();
         jpeg_destroy_decompress(&info);
         return fail<IKHANDLE>(status, 0);
+    }
+    if (cmyk) {
+        cmykRow = static_cast<std::uint8_t*>(std::malloc(static_cast<std::size_t>(width) * 4));
+        if (!cmykRow) {
+            status = IK_ERR_MEMORY;
+            std::longjmp(errors.jump, 1);
+        }
     }
     // No destructors may run between here and the decoder's error jump, so the block is
     // locked by hand and the rows are addressed from the header.
     std::uint8_t* base = static_cast<std::uint8_t*>(platform::globalLock(image));
+    auto* header = reinterpret_cast<platform::BitmapInfoHeader*>(base);
+    header->biXPelsPerMeter = densityToPelsPerMeter(info, info.X_density);
+    header->biYPelsPerMeter = densityToPelsPerMeter(info, info.Y_density);
     const std::uint32_t stride = platform::dibStride(width, grey ? 8 : 24);
     std::uint8_t* pixels = base + sizeof(platform::BitmapInfoHeader) + (grey ? 256 * 4 : 0);
     if (grey) {
@@ -67,12 +104,23 @@ IKHANDLE decodeJpeg(const std::uint8_t* data, std::size_t size) {
     }
     while (info.output_scanline < info.output_height) {
         // Bottom-up rows: picture row y is stored at height - 1 - y.
-        JSAMPROW row = pixels + static_cast<std::size_t>(height - 1 - static_cast<std::int32_t>(info.output_scanline)) * stride;
+        const auto y = static_cast<std::int32_t>(info.output_scanline);
+        std::uint8_t* target = pixels + static_cast<std::size_t>(height - 1 - y) * stride;
+        JSAMPROW row = cmyk ? cmykRow : target;
         jpeg_read_scanlines(&info, &row, 1);
+        if (cmyk) {
+            cmykToRgb(cmykRow, info.output_width, info.saw_Adobe_marker);
+            std::memcpy(target, cmykRow, static_cast<std::size_t>(width) * 3);
+        }
+        if (progress && !progress->report(info.output_scanline, info.output_height)) {
+            status = IK_ERR_CANCELLED;
+            std::longjmp(errors.jump, 1);
+        }
     }
-    platform::globalUnlock(image);
     jpeg_finish_decompress(&info);
     jpeg_destroy_decompress(&info);
+    std::free(cmykRow);
+    platform::globalUnlock(image);
     return image;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // Decoding a JPEG held in memory into a new packed bitmap.
 
+#include "Progress.h"
 #include "ik7kit.h"
 
 #include <cstddef>
@@ -8,8 +9,9 @@
 
 namespace kit {
 
-// A new 24-bit (colour) or 8-bit grey (one component) image; 0 with a status when the
-// data is no JPEG, is damaged, or would not fit 32-bit sizes.
-IKHANDLE decodeJpeg(const std::uint8_t* data, std::size_t size);
+// A new 24-bit (colour, CMYK and YCCK converted to RGB) or 8-bit grey image with the
+// file's resolution; 0 with a status when the data is no JPEG, is damaged, claims a
+// picture its size cannot hold, or the progress callback stops it.
+IKHANDLE decodeJpeg(const std::uint8_t* data, std::size_t size, Progress* progress = nullptr);
 
 }  // namespace kit

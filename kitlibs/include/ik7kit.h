@@ -153,11 +153,136 @@ IK_API IKHANDLE Resize1Bit(IKHANDLE grey, int32_t x0, int32_t y0, int32_t x1, in
 
 /* ---- Ik7File.so ---------------------------------------------------------------- */
 
+/*
+ * File-type codes of IKFILEINFO.fileType. TIFF codes are per page. 9 to 14 and 29 are
+ * fixed by the program, 16 to 18 stay reserved for multi-resolution files.
+ */
+enum {
+    IK_FILETYPE_BMP = 1,
+    IK_FILETYPE_BMP_RLE = 2,
+    IK_FILETYPE_JPEG = 3,
+    IK_FILETYPE_GIF = 4,
+    IK_FILETYPE_PNG = 5,
+    IK_FILETYPE_PCX = 6,
+    IK_FILETYPE_TIFF_NONE = 7,       /* uncompressed */
+    IK_FILETYPE_TIFF_OTHER = 8,      /* a compression without a code of its own */
+    IK_FILETYPE_TIFF_CCITTRLE = 9,
+    IK_FILETYPE_TIFF_G3_1D = 10,
+    IK_FILETYPE_TIFF_G3_2D = 11,
+    IK_FILETYPE_TIFF_G4 = 12,
+    IK_FILETYPE_TIFF_PACKBITS = 13,
+    IK_FILETYPE_TIFF_LZW = 14,
+    IK_FILETYPE_TIFF_DEFLATE = 15,   /* both Deflate codes */
+    IK_FILETYPE_TIFF_OLDJPEG = 19,
+    IK_FILETYPE_JP2 = 20,            /* JPEG 2000 file format */
+    IK_FILETYPE_J2K_STREAM = 21,     /* raw JPEG 2000 code stream */
+    IK_FILETYPE_JPEG_PROGRESSIVE = 22,
+    IK_FILETYPE_JPEG_EXIF = 23,
+    IK_FILETYPE_TIFF_JPEG = 29
+};
+
+/*
+ * File-information record filled by IKFileType, 2128 bytes, little-endian.
+ *   bitsPerPixel  depth of the bitmap IKFileLoad makes of the page: 1, 4, 8, 24 or 32
+ *   valueG/H      horizontal and vertical resolution in dots per inch (0 when absent)
+ *   valueJ        the format's own compression value (the TIFF Compression tag, the BMP
+ *                 compression field, 0 where the format has only one)
+ *   valueK        samples (channels) per pixel as stored in the file
+ *   valueL        bits per pixel as stored in the file (all samples)
+ *   interlace     1 for an interlaced GIF or PNG or a progressive JPEG, else 0
+ *   pageCount     pages of a TIFF, images of a GIF, 1 for the other formats
+ *   comment       TIFF image description, JPEG, PNG or GIF comment, truncated to 2047 bytes
+ */
+#define IK_FILEINFO_COMMENT 2048
+typedef struct IKFILEINFO {
+    int32_t bitsPerPixel;
+    int32_t valueG;
+    int32_t valueH;
+    int32_t width;
+    int32_t height;
+    int32_t valueJ;
+    int32_t valueK;
+    uint16_t fileType;
+    uint16_t interlace;
+    int32_t pageCount;
+    int32_t valueL;
+    char comment[IK_FILEINFO_COMMENT];
+    uint8_t reserved[40];
+} IKFILEINFO;
+
+#ifdef __cplusplus
+static_assert(sizeof(IKFILEINFO) == 2128, "file-information record is 2128 bytes");
+#endif
+
+/* Facts of one page (from 0) of an image file, recognised by its content. */
 IK_API IKBOOL IKFileType(const char* path, int32_t page, void* info);
+/*
+ * One page (from 0) of a raster image file of any supported format, recognised by its
+ * content: TIFF, JPEG, PNG, GIF, BMP, PCX, JPEG 2000 (JP2 and code stream). The page
+ * value 32767 loads a PNG with its alpha kept (32 bits); other formats take it as page 0.
+ * The vector sizes are ignored: vector formats are not recognised.
+ */
 IK_API IKHANDLE IKFileLoad(const char* path, int32_t page, int32_t vectorWidth, int32_t vectorHeight,
                            IK_PROGRESS_TAIL);
+
+/* Loads of one format: the file must be of that format (else IK_ERR_FILE_READ). */
+IK_API IKHANDLE IKBmpFileLoad(const char* path, IK_PROGRESS_TAIL);
+IK_API IKHANDLE IKJpegFileLoad(const char* path, IK_PROGRESS_TAIL);
+IK_API IKHANDLE IKPcxFileLoad(const char* path, IK_PROGRESS_TAIL);
+IK_API IKHANDLE IKJ2kFileLoad(const char* path, IK_PROGRESS_TAIL);
+IK_API IKHANDLE IKGifFileLoad(const char* path, int32_t page, IK_PROGRESS_TAIL);
+IK_API IKHANDLE IKTiffFileLoad(const char* path, int32_t page, IK_PROGRESS_TAIL);
+/* Mode 1: alpha composed onto white (24 bits); mode 2: alpha kept (32 bits). */
+IK_API IKHANDLE IKPngFileLoadEx(const char* path, int32_t mode, IK_PROGRESS_TAIL);
+
+/*
+ * Writes one TIFF page. Compression: 0 none, 1 CCITT run-length, 2 Group 3 one-
+ * dimensional, 3 Group 3 two-dimensional, 4 Group 4, 5 PackBits, 6 LZW, 7 JPEG. For 0 to 6
+ * the fourth value is the colour space of 24- and 32-bit images (0 RGB, 1 CMYK); for 7 it
+ * is the JPEG quality 1 to 100 (0 takes 75). 1-bit pages are written min-is-white, 4- and
+ * 8-bit images as palette pages (8-bit grey tables as grey pages). CCITT compressions take
+ * 1-bit images only and JPEG takes 24- and 32-bit and 8-bit grey images; another image is
+ * refused (IK_ERR_FORMAT) before the file is touched. With append an existing TIFF gets
+ * the page after its last page and a missing file is created; without it the file is
+ * replaced. The comment becomes the image description; oneStrip puts the page in one
+ * strip, else strips of about 8 KB. An existing file is never left damaged: a failed or
+ * stopped write leaves it as it was.
+ */
 IK_API IKBOOL IKTiffFileSave(const char* path, IKHANDLE image, int32_t compression, int32_t colorSpaceOrQuality,
                              IKBOOL append, const char* comment, IKBOOL oneStrip, IK_PROGRESS_TAIL);
+
+/* BMP: plain, or run-length coded (RLE8 for 8-bit, RLE4 for 4-bit images; others plain). */
+IK_API IKBOOL IKBmpFileSave(const char* path, IKHANDLE image, IKBOOL runLength, IK_PROGRESS_TAIL);
+/*
+ * JPEG: progressive 0 or 1; quality 1 to 100 (0 takes 75); subsampling 0 4:1:1 (2x2),
+ * 1 4:2:2, 2 4:4:4. Palette images are written as grey when their table is grey, else
+ * as colour.
+ */
+IK_API IKBOOL IKJpegFileSave(const char* path, IKHANDLE image, int32_t progressive, int32_t quality,
+                             int32_t subsampling, const char* comment, IK_PROGRESS_TAIL);
+/*
+ * GIF: images deeper than 8 bits are reduced to 256 colours. With transparent, the
+ * colour-table entry nearest red, green, blue is transparent. Animation and its delay
+ * (1/100 s) only mark the file as looping; a single image is written.
+ */
+IK_API IKBOOL IKGifFileSave(const char* path, IKHANDLE image, IKBOOL interlace, IKBOOL transparent, uint8_t red,
+                            uint8_t green, uint8_t blue, IKBOOL animation, int32_t delay, const char* comment,
+                            IK_PROGRESS_TAIL);
+/* PNG: with alpha a 32-bit image keeps its alpha channel, otherwise it is written as RGB. */
+IK_API IKBOOL IKPngFileSaveEx(const char* path, IKHANDLE image, IKBOOL interlace, IKBOOL transparent,
+                              uint8_t red, uint8_t green, uint8_t blue, IKBOOL alpha, const char* comment,
+                              IK_PROGRESS_TAIL);
+/* PCX: 1 bit, 4 bits in four planes, 8 bits with palette, 24 bits in three planes. */
+IK_API IKBOOL IKPcxFileSave(const char* path, IKHANDLE image, IK_PROGRESS_TAIL);
+/*
+ * JPEG 2000: stream true writes a raw code stream, else the JP2 file format. flag true is
+ * lossless (reversible wavelet); false is lossy at the compression ratio param1 (0 takes
+ * 20). param2 is the number of resolution levels (0 takes 6). The seven reserved values
+ * are ignored (pass 0).
+ */
+IK_API IKBOOL IKJ2kFileSave(const char* path, IKHANDLE image, IKBOOL stream, IKBOOL flag, int32_t param1,
+                            int32_t param2, int32_t r1, int32_t r2, int32_t r3, int32_t r4, int32_t r5, int32_t r6,
+                            int32_t r7, const char* comment, IK_PROGRESS_TAIL);
 /*
  * EXIF values of a JPEG file, filled by IKJpegExifInfo. Numbers are 0 and texts empty
  * when the file does not carry them. The embedded thumbnail is a new 24-bit (or 8-bit

@@ -1,0 +1,40 @@
+#include "AtomicOutput.h"
+
+#include <cstdio>
+#include <vector>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace kit {
+
+AtomicOutput::AtomicOutput(const char* target) : target_(target ? target : "") {
+    if (target_.empty()) return;
+    std::vector<char> name(target_.begin(), target_.end());
+    for (char c : std::string(".ikXXXXXX")) name.push_back(c);
+    name.push_back('\0');
+    const int fd = ::mkstemp(name.data());
+    if (fd < 0) return;
+    // The new file keeps the permissions of the one it replaces, or gets the usual ones.
+    struct stat existing {};
+    ::fchmod(fd, ::stat(target_.c_str(), &existing) == 0 ? (existing.st_mode & 07777) : 0644);
+    ::close(fd);
+    temp_ = name.data();
+}
+
+AtomicOutput::~AtomicOutput() {
+    if (!temp_.empty()) ::unlink(temp_.c_str());
+}
+
+bool AtomicOutput::commit() {
+    if (temp_.empty()) return false;
+    const int fd = ::open(temp_.c_str(), O_RDONLY);
+    const bool synced = fd >= 0 && ::fsync(fd) == 0;
+    if (fd >= 0) ::close(fd);
+    if (!synced || std::rename(temp_.c_str(), target_.c_str()) != 0) return false;
+    temp_.clear();
+    return true;
+}
+
+}  // namespace kit

@@ -1,0 +1,29 @@
+#pragma once
+// libjpeg reports through these handlers: messages are dropped and a fatal error jumps
+// back to the caller's setjmp instead of ending the process.
+
+#include <csetjmp>
+#include <cstdio>
+
+#include <jpeglib.h>
+
+namespace kit {
+
+struct JpegErrors {
+    jpeg_error_mgr base;
+    std::jmp_buf jump;
+};
+
+[[noreturn]] inline void jpegFatal(j_common_ptr info) { std::longjmp(reinterpret_cast<JpegErrors*>(info->err)->jump, 1); }
+inline void jpegSilent(j_common_ptr) {}
+inline void jpegSilentLevel(j_common_ptr, int) {}
+
+inline jpeg_error_mgr* quietJpegErrors(JpegErrors& errors) {
+    jpeg_error_mgr* base = jpeg_std_error(&errors.base);
+    base->error_exit = jpegFatal;
+    base->output_message = jpegSilent;
+    base->emit_message = jpegSilentLevel;
+    return base;
+}
+
+}  // namespace kit

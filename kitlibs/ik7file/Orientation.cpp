@@ -1,0 +1,96 @@
+#include "Orientation.h"
+
+#include "DibBlock.h"
+#include "KitCall.h"
+
+#include <cstring>
+#include <utility>
+#include <vector>
+
+namespace kit {
+namespace {
+
+std::uint32_t pixelAt(const std::uint8_t* row, std::int32_t x, int bits) {
+    switch (bits) {
+    case 1: return (row[x >> 3] >> (7 - (x & 7))) & 1;
+    case 4: return (x & 1) ? (row[x >> 1] & 0x0F) : (row[x >> 1] >> 4);
+    case 8: return row[x];
+    default: {
+        std::uint32_t value = 0;
+        std::memcpy(&value, row + static_cast<std::size_t>(x) * (bits / 8), bits / 8);
+        return value;
+    }
+    }
+}
+
+void setPixel(std::uint8_t* row, std::int32_t x, int bits, std::uint32_t value) {
+    switch (bits) {
+    case 1: {
+        const std::uint8_t mask = std::uint8_t(0x80 >> (x & 7));
+        row[x >> 3] = value ? (row[x >> 3] | mask) : (row[x >> 3] & ~mask);
+        break;
+    }
+    case 4:
+        row[x >> 1] = (x & 1) ? std::uint8_t((row[x >> 1] & 0xF0) | value) : std::uint8_t((row[x >> 1] & 0x0F) | value << 4);
+        break;
+    case 8: row[x] = std::uint8_t(value); break;
+    default: std::memcpy(row + static_cast<std::size_t>(x) * (bits / 8), &value, bits / 8);
+    }
+}
+
+void mirrorRows(const DibView& dib) {
+    const int bits = dib.header().biBitCount;
+    for (std::int32_t y = 0; y < dib.height(); ++y) {
+        std::uint8_t* row = dib.row(y);
+        for (std::int32_t l = 0, r = dib.width() - 1; l < r; ++l, --r) {
+            const std::uint32_t a = pixelAt(row, l, bits);
+            setPixel(row, l, bits, pixelAt(row, r, bits));
+            setPixel(row, r, bits, a);
+        }
+    }
+}
+
+void flipRows(const DibView& dib) {
+    std::vector<std::uint8_t> spare(dib.stride());
+    for (std::int32_t t = 0, b = dib.height() - 1; t < b; ++t, --b) {
+        std::memcpy(spare.data(), dib.row(t), spare.size());
+        std::memcpy(dib.row(t), dib.row(b), spare.size());
+        std::memcpy(dib.row(b), spare.data(), spare.size());
+    }
+}
+
+}  // namespace
+
+IKHANDLE applyOrientation(IKHANDLE image, int orientation) {
+    if (orientation <= 1 || orientation > 8) return image;
+    if (orientation <= 4) {
+        DibView dib(image);
+        if (orientation == 2 || orientation == 3) mirrorRows(dib);
+        if (orientation == 3 || orientation == 4) flipRows(dib);
+        return image;
+    }
+    // 5: rows become columns as stored; 6: turned right; 7: transposed the other way; 8: turned left.
+    platform::GlobalBlock source(image);
+    DibView from(image);
+    const int bits = from.header().biBitCount;
+    const IKHANDLE turned = allocateDib(from.height(), from.width(), std::uint16_t(bits), from.colourCount(), true);
+    if (!turned) return 0;
+    DibView to(turned);
+    std::memcpy(to.colours(), from.colours(), from.colourCount() * sizeof(platform::RgbQuad));
+    to.header().biXPelsPerMeter = from.header().biYPelsPerMeter;
+    to.header().biYPelsPerMeter = from.header().biXPelsPerMeter;
+    const std::int32_t w = from.width(), h = from.height();
+    for (std::int32_t y = 0; y < h; ++y) {
+        const std::uint8_t* row = from.row(y);
+        for (std::int32_t x = 0; x < w; ++x) {
+            std::int32_t tx = y, ty = x;  // stored (x, y) lands at (tx, ty) of the upright picture
+            if (orientation == 6) tx = h - 1 - y;
+            if (orientation == 7) { tx = h - 1 - y; ty = w - 1 - x; }
+            if (orientation == 8) ty = w - 1 - x;
+            setPixel(to.row(ty), tx, bits, pixelAt(row, x, bits));
+        }
+    }
+    return turned;
+}
+
+}  // namespace kit

@@ -1,0 +1,245 @@
+// PCX files: 1 bit, 4 bits in four planes (or packed), 8 bits with palette, 24 bits in
+// three planes; facts, loading and saving.
+#include "AtomicOutput.h"
+#include "ByteReader.h"
+#include "Codecs.h"
+#include "DecodeLimits.h"
+#include "DibBlock.h"
+#include "FileBytes.h"
+#include "FormatDetect.h"
+#include "KitCall.h"
+#include "PixelSource.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+namespace kit {
+namespace {
+
+// A run of 63 bytes takes two.
+constexpr std::uint64_t kPcxMaxRatio = 64;
+constexpr std::size_t kHeaderBytes = 128;
+
+struct PcxHeader {
+    std::int32_t width = 0, height = 0;
+    int bitsPerPlane = 0, planes = 0;
+    std::uint32_t bytesPerLine = 0;
+    int xdpi = 0, ydpi = 0;
+};
+
+bool parseHeader(const std::vector<std::uint8_t>& file, PcxHeader& h) {
+    if (file.size() < kHeaderBytes) return false;
+    const ByteReader in(file.data(), file.size());
+    h.width = in.u16(8) - in.u16(4) + 1;
+    h.height = in.u16(10) - in.u16(6) + 1;
+    h.bitsPerPlane = in.u8(3);
+    h.planes = in.u8(65);
+    h.bytesPerLine = in.u16(66);
+    h.xdpi = in.u16(12);
+    h.ydpi = in.u16(14);
+    const bool known = (h.bitsPerPlane == 1 && (h.planes == 1 || h.planes == 4)) ||
+                       (h.bitsPerPlane == 4 && h.planes == 1) || (h.bitsPerPlane == 8 && (h.planes == 1 || h.planes == 3));
+    return in.u8(0) == 0x0A && in.u8(2) == 1 && known && h.width > 0 && h.height > 0 &&
+           h.bytesPerLine >= (static_cast<std::uint32_t>(h.width) * h.bitsPerPlane + 7) / 8;
+}
+
+int outputBits(const PcxHeader& h) {
+    if (h.bitsPerPlane == 1 && h.planes == 1) return 1;
+    if (h.bitsPerPlane == 8 && h.planes == 3) return 24;
+    return h.bitsPerPlane == 8 ? 8 : 4;
+}
+
+}  // namespace
+
+bool pcxFileInfo(const char* path, IKFILEINFO& out) {
+    const auto file = readFileBytes(path);
+    if (!file) return false;
+    PcxHeader h;
+    if (!parseHeader(*file, h)) return fail(IK_ERR_FILE_READ, false);
+    out.bitsPerPixel = outputBits(h);
+    out.valueG = h.xdpi;
+    out.valueH = h.ydpi;
+    out.width = h.width;
+    out.height = h.height;
+    out.valueJ = 1;
+    out.valueK = h.planes;
+    out.valueL = h.bitsPerPlane * h.planes;
+    out.fileType = IK_FILETYPE_PCX;
+    out.pageCount = 1;
+    return true;
+}
+
+IKHANDLE loadPcxFile(const char* path, Progress& progress) {
+    const auto file = readFileBytes(path);
+    if (!file) return 0;
+    PcxHeader h;
+    if (!parseHeader(*file, h)) return fail<IKHANDLE>(IK_ERR_FILE_READ, 0);
+    const int bits = outputBits(h);
+    const std::uint64_t lineBytes = std::uint64_t(h.bytesPerLine) * h.planes;
+    if (!plausibleImage(h.width, h.height, std::max<int>(bits, int(lineBytes * 8 / std::uint64_t(h.width))), file->size(), kPcxMaxRatio))
+        return fail<IKHANDLE>(IK_ERR_FILE_READ, 0);
+    const ByteReader in(file->data(), file->size());
+    // An 8-bit single-plane file keeps its 256 colours after a 0x0C byte at the end.
+    const bool trailingPalette = bits == 8 && file->size() >= kHeaderBytes + 769 && in.u8(file->size() - 769) == 0x0C;
+    const std::size_t dataEnd = trailingPalette ? file->size() - 769 : file->size();
+    platform::GlobalBlock image(allocateDib(h.width, h.height, std::uint16_t(bits), bits <= 8 ? (1u << bits) : 0, true));
+    if (!image.get()) return 0;
+    DibView dib(image.get());
+    dib.header().biXPelsPerMeter = platform::dpiToPelsPerMeter(h.xdpi);
+    dib.header().biYPelsPerMeter = platform::dpiToPelsPerMeter(h.ydpi);
+    if (bits == 1) {
+        dib.colours()[0] = {0, 0, 0, 0};
+        dib.colours()[1] = {255, 255, 255, 0};
+    } else if (bits == 4) {
+        for (int i = 0; i < 16; ++i) dib.colours()[i] = {in.u8(16 + 3 * i + 2), in.u8(16 + 3 * i + 1), in.u8(16 + 3 * i), 0};
+    } else if (bits == 8) {
+        for (int i = 0; i < 256; ++i) {
+            const std::size_t at = dataEnd + 1 + 3 * std::size_t(i);
+            const std::uint8_t r = trailingPalette ? in.u8(at) : std::uint8_t(i);
+            const std::uint8_t g = trailingPalette ? in.u8(at + 1) : std::uint8_t(i);
+            const std::uint8_t b = trailingPalette ? in.u8(at + 2) : std::uint8_t(i);
+            dib.colours()[i] = {b, g, r, 0};
+        }
+    }
+    std::vector<std::uint8_t> line(static_cast<std::size_t>(lineBytes));
+    std::size_t at = kHeaderBytes;
+    for (std::int32_t y = 0; y < h.height; ++y) {
+        // Runs may cross the end of a plane; they are cut at the end of the line.
+        for (std::size_t filled = 0; filled < line.size();) {
+            if (at >= dataEnd) return fail<IKHANDLE>(IK_ERR_FILE_READ, 0);
+            std::uint8_t value = in.u8(at++);
+            std::size_t count = 1;
+            if ((value & 0xC0) == 0xC0) {
+                count = value & 0x3F;
+                if (at >= dataEnd) return fail<IKHANDLE>(IK_ERR_FILE_READ, 0);
+                value = in.u8(at++);
+            }
+            count = std::min(count, line.size() - filled);
+            std::memset(line.data() + filled, value, count);
+            filled += count;
+        }
+        std::uint8_t* row = dib.row(y);
+        if (h.planes == 1) {
+            std::memcpy(row, line.data(), (static_cast<std::size_t>(h.width) * h.bitsPerPlane + 7) / 8);
+        } else if (bits == 24) {
+            for (std::int32_t x = 0; x < h.width; ++x)
+                for (int c = 0; c < 3; ++c) row[3 * x + 2 - c] = line[c * h.bytesPerLine + x];
+        } else {  // four bit planes
+            for (std::int32_t x = 0; x < h.width; ++x) {
+                std::uint8_t v = 0;
+                for (int p = 0; p < 4; ++p) v |= ((line[p * h.bytesPerLine + (x >> 3)] >> (7 - (x & 7))) & 1) << p;
+                row[x >> 1] |= (x & 1) ? v : std::uint8_t(v << 4);
+            }
+        }
+        if (!progress.report(std::uint64_t(y) + 1, std::uint64_t(h.height))) return fail<IKHANDLE>(IK_ERR_CANCELLED, 0);
+    }
+    return image.release();
+}
+
+}  // namespace kit
+
+namespace {
+
+void encodeLine(const std::uint8_t* data, std::size_t size, std::vector<std::uint8_t>& out) {
+    for (std::size_t i = 0; i < size;) {
+        std::size_t run = 1;
+        while (i + run < size && run < 63 && data[i + run] == data[i]) ++run;
+        if (run > 1 || (data[i] & 0xC0) == 0xC0) out.push_back(std::uint8_t(0xC0 | run));
+        out.push_back(data[i]);
+        i += run;
+    }
+}
+
+void put16(std::uint8_t* at, std::uint32_t value) {
+    at[0] = std::uint8_t(value);
+    at[1] = std::uint8_t(value >> 8);
+}
+
+}  // namespace
+
+IK_API IKHANDLE IKPcxFileLoad(const char* path, IKPROGRESSPROC progress, const char*, const char*, const char*) {
+    return kit::guarded<IKHANDLE>(0, [&] {
+        if (!kit::fileIsFormat(path, kit::ImageFormat::Pcx)) return IKHANDLE(0);
+        kit::Progress relay(progress);
+        return kit::loadPcxFile(path, relay);
+    });
+}
+
+IK_API IKBOOL IKPcxFileSave(const char* path, IKHANDLE image, IKPROGRESSPROC progress, const char*, const char*,
+                            const char*) {
+    return kit::guarded(IK_FALSE, [&] {
+        if (!path || !*path) return kit::fail(IK_ERR_ARGUMENT, IK_FALSE);
+        const kit::PixelSource source(image);
+        if (!source.usable()) return kit::fail(source.failureStatus(), IK_FALSE);
+        const std::int32_t w = source.width(), h = source.height();
+        if (w > 65535 || h > 65535) return kit::fail(IK_ERR_FORMAT, IK_FALSE);
+        const int bits = source.indexed() ? source.bits() : 24;
+        const int planes = bits == 1 ? 1 : bits == 4 ? 4 : bits == 8 ? 1 : 3;
+        const int bitsPerPlane = bits == 8 || bits == 24 ? 8 : 1;
+        std::uint32_t bytesPerLine = (static_cast<std::uint32_t>(w) * bitsPerPlane + 7) / 8;
+        bytesPerLine += bytesPerLine & 1;
+        std::vector<std::uint8_t> out(128, 0);
+        out[0] = 0x0A;
+        out[1] = 5;
+        out[2] = 1;
+        out[3] = std::uint8_t(bitsPerPlane);
+        put16(&out[8], static_cast<std::uint32_t>(w - 1));
+        put16(&out[10], static_cast<std::uint32_t>(h - 1));
+        put16(&out[12], static_cast<std::uint32_t>(std::clamp(source.xdpi(), 0, 65535)));
+        put16(&out[14], static_cast<std::uint32_t>(std::clamp(source.ydpi(), 0, 65535)));
+        const auto& table = source.table();
+        for (std::size_t i = 0; i < 16 && i < table.size(); ++i) {
+            out[16 + 3 * i] = table[i].red;
+            out[17 + 3 * i] = table[i].green;
+            out[18 + 3 * i] = table[i].blue;
+        }
+        out[65] = std::uint8_t(planes);
+        put16(&out[66], bytesPerLine);
+        out[68] = 1;
+        // A 1-bit PCX shows 0 black and 1 white.
+        const bool invert = bits == 1 && (table[0].red + table[0].green + table[0].blue) > (table[1].red + table[1].green + table[1].blue);
+        std::vector<std::uint8_t> line(static_cast<std::size_t>(bytesPerLine) * planes);
+        std::vector<std::uint8_t> rgb(static_cast<std::size_t>(w) * 3);
+        kit::Progress relay(progress);
+        for (std::int32_t y = 0; y < h; ++y) {
+            std::fill(line.begin(), line.end(), 0);
+            const std::uint8_t* row = source.row(y);
+            if (bits == 1 || bits == 8) {
+                std::memcpy(line.data(), row, (static_cast<std::size_t>(w) * bits + 7) / 8);
+                if (invert)
+                    for (std::uint8_t& b : line) b = std::uint8_t(~b);
+            } else if (bits == 4) {
+                for (std::int32_t x = 0; x < w; ++x) {
+                    const std::uint8_t v = kit::PixelSource::indexAt(row, x, 4);
+                    for (int p = 0; p < 4; ++p)
+                        if (v >> p & 1) line[p * bytesPerLine + (x >> 3)] |= std::uint8_t(0x80 >> (x & 7));
+                }
+            } else {
+                source.rgbRow(y, rgb.data());
+                for (std::int32_t x = 0; x < w; ++x)
+                    for (int c = 0; c < 3; ++c) line[c * bytesPerLine + x] = rgb[3 * x + c];
+            }
+            encodeLine(line.data(), line.size(), out);
+            if (!relay.report(std::uint64_t(y) + 1, std::uint64_t(h))) return kit::fail(IK_ERR_CANCELLED, IK_FALSE);
+        }
+        if (bits == 8) {
+            out.push_back(0x0C);
+            for (std::size_t i = 0; i < 256; ++i) {
+                const platform::RgbQuad c = i < table.size() ? table[i] : platform::RgbQuad{0, 0, 0, 0};
+                out.push_back(c.red);
+                out.push_back(c.green);
+                out.push_back(c.blue);
+            }
+        }
+        kit::AtomicOutput output(path);
+        if (!output.ready()) return kit::fail(IK_ERR_FILE_OPEN, IK_FALSE);
+        std::FILE* file = std::fopen(output.path(), "wb");
+        if (!file) return kit::fail(IK_ERR_FILE_OPEN, IK_FALSE);
+        const bool written = std::fwrite(out.data(), 1, out.size(), file) == out.size();
+        const bool closed = std::fclose(file) == 0;
+        if (!written || !closed || !output.commit()) return kit::fail(IK_ERR_FILE_WRITE, IK_FALSE);
+        return IK_TRUE;
+    });
+}

@@ -1,0 +1,293 @@
+// PNG files: facts, loading (alpha composed onto white or kept) and saving.
+#include "AtomicOutput.h"
+#include "Codecs.h"
+#include "DecodeLimits.h"
+#include "DibBlock.h"
+#include "FormatDetect.h"
+#include "KitCall.h"
+#include "PixelSource.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include <png.h>
+
+namespace kit {
+namespace {
+
+// Deflate expands one byte to at most about 1032.
+constexpr std::uint64_t kPngMaxRatio = 1u << 11;
+
+[[noreturn]] void pngFatal(png_structp png, png_const_charp) { png_longjmp(png, 1); }
+void pngWarning(png_structp, png_const_charp) {}
+
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
+
+// A reader whose errors jump back to the caller instead of printing.
+struct PngReader {
+    png_structp png = nullptr;
+    png_infop info = nullptr;
+    PngReader() {
+        png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, pngFatal, pngWarning);
+        if (png) info = png_create_info_struct(png);
+    }
+    ~PngReader() { png_destroy_read_struct(&png, &info, nullptr); }
+};
+
+void copyComment(png_structp png, png_infop info, char* out, std::size_t capacity) {
+    png_textp texts = nullptr;
+    int count = 0;
+    png_get_text(png, info, &texts, &count);
+    int chosen = -1;
+    for (int i = 0; i < count; ++i)
+        if (chosen < 0 || std::strcmp(texts[i].key, "Comment") == 0) chosen = i;
+    if (chosen < 0 || !texts[chosen].text) return;
+    const std::size_t length = std::min(texts[chosen].text_length ? texts[chosen].text_length : std::strlen(texts[chosen].text), capacity - 1);
+    std::memcpy(out, texts[chosen].text, length);
+    out[length] = '\0';
+}
+
+std::int32_t pelsPerMeter(png_structp png, png_infop info, bool horizontal) {
+    png_uint_32 x = 0, y = 0;
+    int unit = 0;
+    if (!png_get_pHYs(png, info, &x, &y, &unit) || unit != PNG_RESOLUTION_METER) return 0;
+    const png_uint_32 value = horizontal ? x : y;
+    return value > INT32_MAX ? 0 : static_cast<std::int32_t>(value);
+}
+
+bool hasAlpha(png_structp png, png_infop info) {
+    return (png_get_color_type(png, info) & PNG_COLOR_MASK_ALPHA) || png_get_valid(png, info, PNG_INFO_tRNS);
+}
+
+// Depth of the bitmap a load makes: indices for palette and grey pages, else colour.
+int bitmapBits(png_structp png, png_infop info, int mode) {
+    const int type = png_get_color_type(png, info);
+    if (hasAlpha(png, info)) return mode == 2 ? 32 : 24;
+    if (type == PNG_COLOR_TYPE_PALETTE || type == PNG_COLOR_TYPE_GRAY) {
+        const int depth = png_get_bit_depth(png, info);
+        return depth == 1 ? 1 : depth <= 4 ? 4 : 8;
+    }
+    return 24;
+}
+
+std::uint8_t onWhite(std::uint8_t value, std::uint8_t alpha) {
+    return std::uint8_t((value * alpha + 255 * (255 - alpha) + 127) / 255);
+}
+
+}  // namespace
+
+bool pngFileInfo(const char* path, IKFILEINFO& out) {
+    FilePtr file(std::fopen(path, "rb"));
+    if (!file) return fail(IK_ERR_FILE_OPEN, false);
+    PngReader reader;
+    if (!reader.info) return fail(IK_ERR_MEMORY, false);
+    if (setjmp(png_jmpbuf(reader.png))) return fail(IK_ERR_FILE_READ, false);
+    png_init_io(reader.png, file.get());
+    png_read_info(reader.png, reader.info);
+    out.bitsPerPixel = bitmapBits(reader.png, reader.info, 1);
+    out.valueG = platform::pelsPerMeterToDpi(pelsPerMeter(reader.png, reader.info, true));
+    out.valueH = platform::pelsPerMeterToDpi(pelsPerMeter(reader.png, reader.info, false));
+    out.width = static_cast<std::int32_t>(png_get_image_width(reader.png, reader.info));
+    out.height = static_cast<std::int32_t>(png_get_image_height(reader.png, reader.info));
+    out.valueJ = png_get_color_type(reader.png, reader.info);
+    out.valueK = png_get_channels(reader.png, reader.info);
+    out.valueL = png_get_channels(reader.png, reader.info) * png_get_bit_depth(reader.png, reader.info);
+    out.fileType = IK_FILETYPE_PNG;
+    out.interlace = png_get_interlace_type(reader.png, reader.info) != PNG_INTERLACE_NONE ? 1 : 0;
+    out.pageCount = 1;
+    copyComment(reader.png, reader.info, out.comment, sizeof(out.comment));
+    return true;
+}
+
+IKHANDLE loadPngFile(const char* path, int mode, Progress& progress) {
+    FilePtr file(std::fopen(path, "rb"));
+    if (!file) return fail<IKHANDLE>(IK_ERR_FILE_OPEN, 0);
+    PngReader reader;
+    if (!reader.info) return fail<IKHANDLE>(IK_ERR_MEMORY, 0);
+    std::vector<std::uint8_t> decoded;
+    platform::GlobalBlock image;
+    if (setjmp(png_jmpbuf(reader.png))) return fail<IKHANDLE>(IK_ERR_FILE_READ, 0);
+    png_structp png = reader.png;
+    png_infop info = reader.info;
+    png_init_io(png, file.get());
+    png_read_info(png, info);
+    const png_uint_32 width = png_get_image_width(png, info), height = png_get_image_height(png, info);
+    const int bits = bitmapBits(png, info, mode);
+    const bool indexed = bits <= 8;
+    if (!plausibleImage(width, height, 32, static_cast<std::uint64_t>(std::max<std::int64_t>(fileSizeOf(path), 1)), kPngMaxRatio))
+        return fail<IKHANDLE>(IK_ERR_FILE_READ, 0);
+    png_set_strip_16(png);
+    if (!indexed) {
+        png_set_expand(png);
+        png_set_gray_to_rgb(png);
+        png_set_bgr(png);
+    }
+    const int passes = png_set_interlace_handling(png);
+    png_read_update_info(png, info);
+    const std::size_t rowBytes = png_get_rowbytes(png, info);
+    const int channels = png_get_channels(png, info);
+    const int depth = png_get_bit_depth(png, info);
+    decoded.resize(rowBytes * height);
+    for (int pass = 0; pass < passes; ++pass)
+        for (png_uint_32 y = 0; y < height; ++y) {
+            png_read_row(png, decoded.data() + rowBytes * y, nullptr);
+            if (!progress.report(std::uint64_t(pass) * height + y + 1, std::uint64_t(passes) * height))
+                return fail<IKHANDLE>(IK_ERR_CANCELLED, 0);
+        }
+    const std::uint32_t colours = indexed ? (1u << bits) : 0;
+    image = platform::GlobalBlock(allocateDib(static_cast<std::int32_t>(width), static_cast<std::int32_t>(height),
+                                              std::uint16_t(bits), colours, true));
+    if (!image.get()) return IKHANDLE(0);
+    DibView dib(image.get());
+    dib.header().biXPelsPerMeter = pelsPerMeter(png, info, true);
+    dib.header().biYPelsPerMeter = pelsPerMeter(png, info, false);
+    if (indexed) {
+        png_colorp palette = nullptr;
+        int entries = 0;
+        const std::uint32_t levels = 1u << depth;
+        if (png_get_color_type(png, info) == PNG_COLOR_TYPE_PALETTE && png_get_PLTE(png, info, &palette, &entries)) {
+            for (int i = 0; i < entries && i < int(colours); ++i)
+                dib.colours()[i] = {palette[i].blue, palette[i].green, palette[i].red, 0};
+        } else {
+            for (std::uint32_t i = 0; i < levels; ++i) {
+                const auto grey = std::uint8_t(i * 255 / (levels - 1));
+                dib.colours()[i] = {grey, grey, grey, 0};
+            }
+        }
+    }
+    for (png_uint_32 y = 0; y < height; ++y) {
+        const std::uint8_t* src = decoded.data() + rowBytes * y;
+        std::uint8_t* dst = dib.row(static_cast<std::int32_t>(y));
+        if (indexed && depth == 2) {
+            for (png_uint_32 x = 0; x < width; ++x) {
+                const std::uint8_t v = (src[x >> 2] >> (6 - 2 * (x & 3))) & 3;
+                dst[x >> 1] |= (x & 1) ? v : std::uint8_t(v << 4);
+            }
+        } else if (indexed || (bits == 32) || channels == 3) {
+            std::memcpy(dst, src, std::min<std::size_t>(rowBytes, dib.stride()));
+        } else {
+            // Alpha composed onto white.
+            for (png_uint_32 x = 0; x < width; ++x) {
+                const std::uint8_t alpha = src[4 * x + 3];
+                for (int c = 0; c < 3; ++c) dst[3 * x + c] = onWhite(src[4 * x + c], alpha);
+            }
+        }
+    }
+    return image.release();
+}
+
+}  // namespace kit
+
+namespace {
+
+struct PngWriter {
+    png_structp png = nullptr;
+    png_infop info = nullptr;
+    PngWriter() {
+        png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, kit::pngFatal, kit::pngWarning);
+        if (png) info = png_create_info_struct(png);
+    }
+    ~PngWriter() { png_destroy_write_struct(&png, &info); }
+};
+
+bool writePng(std::FILE* file, const kit::PixelSource& source, bool interlace, bool transparent, int red, int green,
+              int blue, bool keepAlpha, const char* comment, kit::Progress& progress) {
+    PngWriter writer;
+    if (!writer.info) return false;
+    const bool indexed = source.indexed();
+    const bool grey = indexed && source.identityGreyTable();
+    const bool alpha = !indexed && keepAlpha && source.hasAlpha();
+    const int channels = indexed ? 1 : alpha ? 4 : 3;
+    const std::size_t rowBytes = indexed ? (static_cast<std::size_t>(source.width()) * source.bits() + 7) / 8
+                                         : static_cast<std::size_t>(source.width()) * channels;
+    std::vector<std::uint8_t> rows(rowBytes * static_cast<std::size_t>(source.height()));
+    std::vector<png_color> palette;
+    png_color_16 key{};
+    std::uint8_t alphas[256];
+    if (setjmp(png_jmpbuf(writer.png))) return false;
+    png_structp png = writer.png;
+    png_infop info = writer.info;
+    png_init_io(png, file);
+    const int type = grey ? PNG_COLOR_TYPE_GRAY : indexed ? PNG_COLOR_TYPE_PALETTE : alpha ? PNG_COLOR_TYPE_RGBA : PNG_COLOR_TYPE_RGB;
+    png_set_IHDR(png, info, static_cast<png_uint_32>(source.width()), static_cast<png_uint_32>(source.height()),
+                 indexed ? source.bits() : 8, type, interlace ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    if (indexed && !grey) {
+        for (const platform::RgbQuad& c : source.table()) palette.push_back(png_color{c.red, c.green, c.blue});
+        png_set_PLTE(png, info, palette.data(), static_cast<int>(palette.size()));
+        if (transparent) {
+            const int entry = kit::nearestEntry(source.table(), red, green, blue);
+            std::memset(alphas, 255, sizeof(alphas));
+            alphas[entry] = 0;
+            png_set_tRNS(png, info, alphas, entry + 1, nullptr);
+        }
+    } else if (transparent && !alpha) {
+        key.red = key.gray = std::uint16_t(red);
+        key.green = std::uint16_t(green);
+        key.blue = std::uint16_t(blue);
+        png_set_tRNS(png, info, nullptr, 0, &key);
+    }
+    if (source.xdpi() > 0 && source.ydpi() > 0)
+        png_set_pHYs(png, info, static_cast<png_uint_32>(platform::dpiToPelsPerMeter(source.xdpi())),
+                     static_cast<png_uint_32>(platform::dpiToPelsPerMeter(source.ydpi())), PNG_RESOLUTION_METER);
+    png_text text{};
+    if (comment && *comment) {
+        text.compression = PNG_TEXT_COMPRESSION_NONE;
+        text.key = const_cast<char*>("Comment");
+        text.text = const_cast<char*>(comment);
+        png_set_text(png, info, &text, 1);
+    }
+    png_write_info(png, info);
+    for (std::int32_t y = 0; y < source.height(); ++y) {
+        std::uint8_t* row = rows.data() + rowBytes * y;
+        if (indexed) std::memcpy(row, source.row(y), rowBytes);
+        else if (alpha) source.rgbaRow(y, row);
+        else source.rgbRow(y, row);
+    }
+    const int passes = png_set_interlace_handling(png);
+    for (int pass = 0; pass < passes; ++pass)
+        for (std::int32_t y = 0; y < source.height(); ++y) {
+            png_write_row(png, rows.data() + rowBytes * y);
+            if (!progress.report(std::uint64_t(pass) * source.height() + y + 1, std::uint64_t(passes) * source.height()))
+                return false;
+        }
+    png_write_end(png, info);
+    return true;
+}
+
+}  // namespace
+
+IK_API IKHANDLE IKPngFileLoadEx(const char* path, int32_t mode, IKPROGRESSPROC progress, const char*, const char*,
+                                const char*) {
+    return kit::guarded<IKHANDLE>(0, [&] {
+        if (mode != 1 && mode != 2) return kit::fail<IKHANDLE>(IK_ERR_ARGUMENT, 0);
+        if (!kit::fileIsFormat(path, kit::ImageFormat::Png)) return IKHANDLE(0);
+        kit::Progress relay(progress);
+        return kit::loadPngFile(path, mode, relay);
+    });
+}
+
+IK_API IKBOOL IKPngFileSaveEx(const char* path, IKHANDLE image, IKBOOL interlace, IKBOOL transparent, uint8_t red,
+                              uint8_t green, uint8_t blue, IKBOOL alpha, const char* comment, IKPROGRESSPROC progress,
+                              const char*, const char*, const char*) {
+    return kit::guarded(IK_FALSE, [&] {
+        if (!path || !*path) return kit::fail(IK_ERR_ARGUMENT, IK_FALSE);
+        const kit::PixelSource source(image);
+        if (!source.usable()) return kit::fail(source.failureStatus(), IK_FALSE);
+        kit::AtomicOutput output(path);
+        if (!output.ready()) return kit::fail(IK_ERR_FILE_OPEN, IK_FALSE);
+        std::FILE* file = std::fopen(output.path(), "wb");
+        if (!file) return kit::fail(IK_ERR_FILE_OPEN, IK_FALSE);
+        kit::Progress relay(progress);
+        const bool written = writePng(file, source, interlace != 0, transparent != 0, red, green, blue, alpha != 0,
+                                      comment, relay);
+        const bool closed = std::fclose(file) == 0;
+        if (!written || !closed) return kit::fail(relay.stopped() ? IK_ERR_CANCELLED : IK_ERR_FILE_WRITE, IK_FALSE);
+        return output.commit() ? IK_TRUE : kit::fail(IK_ERR_FILE_WRITE, IK_FALSE);
+    });
+}
