@@ -48,6 +48,8 @@ TConvertForm1::TConvertForm1(QWidget* parent)
     L1_05 = addLabel(4, "L1_05", QStringLiteral("X軸/Y軸(&A):"), C1_05);
     L1_07 = addLabel(5, "L1_07", QStringLiteral("回転(&R):"), C1_07);
 
+    C1_01->setFocus();  // the first row, not the default button, has the focus on opening
+
     C1_01->OnChange = [this] { C1_01Change(); };
     C1_02->OnChange = [this] { C1_02Change(); };
     C1_04->OnChange = [this] { C1_04Change(); };

@@ -26,6 +26,8 @@ TConvertForm2::TConvertForm2(QWidget* parent)
     L1_01 = addLabel(0, "L1_01", QStringLiteral("圧縮形式(&C):"), C1_01);
     L1_02 = addLabel(1, "L1_02", QStringLiteral("回転(&R):"), C1_02);
 
+    C1_01->setFocus();  // the first row, not the default button, has the focus on opening
+
     C1_01->OnChange = [this] { C1_01Change(); };
     C1_02->OnChange = [this] { C1_02Change(); };
     C1_01Change();

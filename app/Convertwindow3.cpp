@@ -21,6 +21,8 @@ TConvertForm3::TConvertForm3(QWidget* parent)
     L1_01 = addLabel(0, "L1_01", QStringLiteral("振番方法(&N):"), C1_01);
     L1_02 = addLabel(1, "L1_02", QStringLiteral("桁数(&F):"), C1_02);
 
+    C1_01->setFocus();  // the first row, not the default button, has the focus on opening
+
     C1_01->OnChange = [this] { C1_01Change(); };
     C1_01Change();
 }

@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <string>
 #include <vector>
 
 using widgets::TMultiColComboBox;
@@ -24,6 +25,8 @@ void choose(TMultiColComboBox* list, int index) {
     list->SetItemIndex(index);
     emit list->activated(index);
 }
+
+std::string nameOf(const QWidget* w) { return w ? w->objectName().toStdString() : std::string("(none)"); }
 
 QRgb rgbOf(widgets::TColor c) { return widgets::toQColor(c).rgb(); }
 
@@ -231,6 +234,24 @@ TEST(ConvertDialogs, LabelAcceleratorsFocusTheirControls) {
                           Case{Qt::Key_A, form.C1_05}, Case{Qt::Key_R, form.C1_07}, Case{Qt::Key_C, form.C1_01}}) {
         QTest::keyClick(&form, c.key, Qt::AltModifier);
         EXPECT_EQ(QApplication::focusWidget(), c.control) << c.control->objectName().toStdString();
+    }
+    form.close();
+}
+
+TEST(ConvertDialogs, OpensOnTheFirstRowAndTabsThroughTheRowsThenTheButtons) {
+    TConvertForm1 form;
+    choose(form.C1_02, 1);
+    choose(form.C1_04, 8);
+    form.show();
+    QApplication::setActiveWindow(&form);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    // The first row, not the default button, has the focus on opening.
+    EXPECT_EQ(QApplication::focusWidget(), form.C1_01) << nameOf(QApplication::focusWidget());
+    for (QWidget* next : std::vector<QWidget*>{form.C1_02, form.C1_03, form.C1_04, form.C1_05, form.C1_06,
+                                               form.C1_07, form.OkButton, form.CancelButton, form.C1_01}) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        EXPECT_EQ(QApplication::focusWidget(), next)
+            << "expected " << nameOf(next) << ", got " << nameOf(QApplication::focusWidget());
     }
     form.close();
 }
