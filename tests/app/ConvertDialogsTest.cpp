@@ -1,6 +1,7 @@
 #include "app/Convertwindow1.h"
 #include "app/Convertwindow2.h"
 #include "app/Convertwindow3.h"
+#include "platform/Profile.h"
 #include "widgets/Gradbox.h"
 #include "widgets/Mccbox.h"
 #include "widgets/Shadolbl.h"
@@ -9,6 +10,7 @@
 #include <QApplication>
 #include <QImage>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -206,6 +208,14 @@ TEST(ConvertDialogs, CancelClosesButKeepsTheChoice) {
     EXPECT_FALSE(form.isVisible());
     EXPECT_EQ(form.result(), QDialog::Rejected);
     EXPECT_EQ(form.C1_02->ItemIndex(), 0);
+
+    // The settings save writes the cancelled choices.
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    platform::Profile profile(dir.filePath(QStringLiteral("RidoreVu.ini")));
+    form.SaveSettings(profile);
+    EXPECT_EQ(profile.readInteger(QStringLiteral("SET2"), QStringLiteral("C1_01"), -1), 4);
+    EXPECT_EQ(profile.readInteger(QStringLiteral("SET2"), QStringLiteral("C1_02"), -1), 0);
 }
 
 TEST(ConvertDialogs, OkIsTheDefaultButtonAndAccepts) {
