@@ -1,6 +1,7 @@
-// Reading one TIFF page. Bilevel, grey and palette pages of one sample are decoded strip
-// by strip (or tile by tile) into a bitmap of the same indices, so that 1-bit, palette
-// and grey pages stay exact; every other layout goes through libtiff's RGBA reader.
+// Reading one TIFF page. Bilevel, grey and palette pages of one sample, and 8-bit RGB(A),
+// are decoded strip by strip (or tile by tile) straight into the bitmap, so that 1-bit,
+// palette, grey and colour pages stay exact; every other layout goes through libtiff's
+// RGBA reader.
 #include "DecodeLimits.h"
 #include "FormatDetect.h"
 #include "DibBlock.h"
@@ -26,6 +27,7 @@ struct PageLayout {
     std::uint16_t planar = PLANARCONFIG_CONTIG, compression = COMPRESSION_NONE, orientation = ORIENTATION_TOPLEFT;
     std::uint16_t extraCount = 0;
     bool alpha = false;
+    bool associated = false;  // alpha premultiplied into the colours
     bool tiled = false;
 };
 
@@ -41,10 +43,21 @@ PageLayout layoutOf(TIFF* tif) {
     if (!TIFFGetField(tif, TIFFTAG_PHOTOMETRIC, &p.photometric))
         p.photometric = p.samples >= 3 ? PHOTOMETRIC_RGB : PHOTOMETRIC_MINISBLACK;
     std::uint16_t* extraKinds = nullptr;
-    if (TIFFGetField(tif, TIFFTAG_EXTRASAMPLES, &p.extraCount, &extraKinds) && p.extraCount > 0 && extraKinds)
+    if (TIFFGetField(tif, TIFFTAG_EXTRASAMPLES, &p.extraCount, &extraKinds) && p.extraCount > 0 &&
+        extraKinds) {
         p.alpha = extraKinds[0] == EXTRASAMPLE_ASSOCALPHA || extraKinds[0] == EXTRASAMPLE_UNASSALPHA;
+        p.associated = extraKinds[0] == EXTRASAMPLE_ASSOCALPHA;
+    }
     p.tiled = TIFFIsTiled(tif) != 0;
     return p;
+}
+
+// 8-bit RGB or RGBA samples side by side: read directly, so that unassociated alpha
+// keeps its exact colours (libtiff's RGBA reader premultiplies them).
+bool isPlainRgb(const PageLayout& p) {
+    return p.photometric == PHOTOMETRIC_RGB && p.bitsPerSample == 8 && p.planar == PLANARCONFIG_CONTIG &&
+           (p.samples == 3 || (p.samples == 4 && p.extraCount == 1)) && !p.associated &&
+           p.compression != COMPRESSION_OJPEG;
 }
 
 // One sample of bilevel, grey or palette indices, read without colour conversion.
@@ -107,6 +120,10 @@ TiffPtr openPage(const char* path, int page) {
     return tif;
 }
 
+std::uint8_t tableValue(std::uint16_t value, int shift) {
+    return shift ? std::uint8_t(value / 257u) : std::uint8_t(value);
+}
+
 // The colour table of an indexed page: palette entries, or grey levels.
 void fillColourTable(TIFF* tif, const PageLayout& p, const DibView& dib) {
     const std::uint32_t levels = 1u << std::min<int>(p.bitsPerSample, 8);
@@ -119,7 +136,7 @@ void fillColourTable(TIFF* tif, const PageLayout& p, const DibView& dib) {
             if (red[i] > 255 || green[i] > 255 || blue[i] > 255) eightBit = false;
         const int shift = eightBit ? 0 : 8;
         for (std::uint32_t i = 0; i < levels; ++i)
-            table[i] = {std::uint8_t(blue[i] >> shift), std::uint8_t(green[i] >> shift), std::uint8_t(red[i] >> shift), 0};
+            table[i] = {tableValue(blue[i], shift), tableValue(green[i], shift), tableValue(red[i], shift), 0};
         return;
     }
     for (std::uint32_t i = 0; i < levels; ++i) {
@@ -129,9 +146,21 @@ void fillColourTable(TIFF* tif, const PageLayout& p, const DibView& dib) {
     }
 }
 
-// Copies `count` samples of one decoded file row, starting at column x0, into a bitmap row.
+// Copies `count` pixels of one decoded file row, starting at column x0, into a bitmap row.
 void putSamples(const PageLayout& p, const std::uint8_t* src, std::uint8_t* dst, std::uint32_t x0,
                 std::uint32_t count) {
+    if (p.photometric == PHOTOMETRIC_RGB) {
+        const std::uint32_t out = p.alpha ? 4 : 3;
+        for (std::uint32_t i = 0; i < count; ++i) {
+            const std::uint8_t* s = src + static_cast<std::size_t>(i) * p.samples;
+            std::uint8_t* d = dst + static_cast<std::size_t>(x0 + i) * out;
+            d[0] = s[2];
+            d[1] = s[1];
+            d[2] = s[0];
+            if (p.alpha) d[3] = s[3];
+        }
+        return;
+    }
     switch (p.bitsPerSample) {
     case 1:
     case 4:
@@ -157,7 +186,7 @@ void putSamples(const PageLayout& p, const std::uint8_t* src, std::uint8_t* dst,
     }
 }
 
-bool readIndexedStrips(TIFF* tif, const PageLayout& p, const DibView& dib, Progress& progress) {
+bool readDirectStrips(TIFF* tif, const PageLayout& p, const DibView& dib, Progress& progress) {
     std::uint32_t rowsPerStrip = p.height;
     TIFFGetFieldDefaulted(tif, TIFFTAG_ROWSPERSTRIP, &rowsPerStrip);
     rowsPerStrip = std::clamp<std::uint32_t>(rowsPerStrip, 1, p.height);
@@ -175,11 +204,11 @@ bool readIndexedStrips(TIFF* tif, const PageLayout& p, const DibView& dib, Progr
     return true;
 }
 
-bool readIndexedTiles(TIFF* tif, const PageLayout& p, const DibView& dib, Progress& progress, std::uint64_t fileBytes) {
+bool readDirectTiles(TIFF* tif, const PageLayout& p, const DibView& dib, Progress& progress, std::uint64_t fileBytes) {
     std::uint32_t tileWidth = 0, tileHeight = 0;
     TIFFGetField(tif, TIFFTAG_TILEWIDTH, &tileWidth);
     TIFFGetField(tif, TIFFTAG_TILELENGTH, &tileHeight);
-    if (!plausibleImage(tileWidth, tileHeight, p.bitsPerSample, fileBytes, kTiffMaxRatio)) return false;
+    if (!plausibleImage(tileWidth, tileHeight, p.bitsPerSample * p.samples, fileBytes, kTiffMaxRatio)) return false;
     const tmsize_t tileRowBytes = TIFFTileRowSize(tif);
     const tmsize_t tileBytes = TIFFTileSize(tif);
     if (tileRowBytes <= 0 || tileBytes <= 0) return false;
@@ -291,6 +320,7 @@ IKHANDLE loadTiffPage(const char* path, int page, Progress& progress) {
     if (!plausibleImage(p.width, p.height, std::max(bits, fileBits), static_cast<std::uint64_t>(fileBytes), kTiffMaxRatio))
         return fail<IKHANDLE>(IK_ERR_FILE_READ, 0);
     const bool indexed = isIndexed(p);
+    const bool direct = indexed || isPlainRgb(p);
     const std::uint32_t colours = indexed ? (1u << std::min<int>(p.bitsPerSample, 8)) : 0;
     platform::GlobalBlock image(allocateDib(static_cast<std::int32_t>(p.width), static_cast<std::int32_t>(p.height),
                                             std::uint16_t(bits), colours, true));
@@ -300,10 +330,10 @@ IKHANDLE loadTiffPage(const char* path, int page, Progress& progress) {
         DibView dib(image.get());
         dib.header().biXPelsPerMeter = platform::dpiToPelsPerMeter(dpiOf(tif.get(), TIFFTAG_XRESOLUTION));
         dib.header().biYPelsPerMeter = platform::dpiToPelsPerMeter(dpiOf(tif.get(), TIFFTAG_YRESOLUTION));
-        if (indexed) {
-            fillColourTable(tif.get(), p, dib);
-            ok = p.tiled ? readIndexedTiles(tif.get(), p, dib, progress, static_cast<std::uint64_t>(fileBytes))
-                         : readIndexedStrips(tif.get(), p, dib, progress);
+        if (indexed) fillColourTable(tif.get(), p, dib);
+        if (direct) {
+            ok = p.tiled ? readDirectTiles(tif.get(), p, dib, progress, static_cast<std::uint64_t>(fileBytes))
+                         : readDirectStrips(tif.get(), p, dib, progress);
         } else {
             ok = readRgba(tif.get(), p, dib, progress);
         }
