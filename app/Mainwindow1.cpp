@@ -1,12 +1,14 @@
 #include "app/Mainwindow1.h"
 
+#include "app/Convertwindow1.h"
+#include "app/Convertwindow2.h"
+#include "app/Convertwindow3.h"
 #include "app/Guard.h"
 #include "Ikcommon.h"
 #include "platform/Profile.h"
 #include "platform/Prompts.h"
 #include "platform/Shell.h"
 #include "widgets/Gradbox.h"
-#include "widgets/StringGrid.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -324,119 +326,6 @@ QWidget* TMainForm1::createBuildTab() {
     return splitter;
 }
 
-QWidget* TMainForm1::createPageList() {
-    StringGrid1 = new widgets::TStringGrid;
-    StringGrid1->setObjectName(QStringLiteral("StringGrid1"));
-    StringGrid1->SetColWidth(0, 64);
-    StringGrid1->SetColWidth(1, 755);
-    StringGrid1->SetDefaultRowHeight(16);
-    StringGrid1->setStatusTip(QStringLiteral("マルチTIFF化する対象ファイル一覧"));
-    StringGrid1->setToolTip(StringGrid1->statusTip());
-    StringGrid1->setMinimumWidth(100);
-    StringGrid1->OnSelectCell = [this](int col, int row, bool& canSelect) {
-        app::runGuarded([&] { StringGrid1SelectCell(col, row, canSelect); });
-    };
-    StringGrid1->OnRowMoved = [this](int from, int to) {
-        app::runGuarded([&] { StringGrid1RowMoved(from, to); });
-    };
-    showPageList();
-
-    auto* previewSpace = emptyBody();
-    previewSpace->setObjectName(QStringLiteral("PreviewSpace1"));
-    auto* split = new QSplitter(Qt::Horizontal);
-    split->setChildrenCollapsible(false);
-    split->addWidget(StringGrid1);
-    split->addWidget(previewSpace);
-    split->setStretchFactor(0, 0);
-    split->setStretchFactor(1, 1);
-    split->setSizes({396, app::kMainWidth - 396});
-    return split;
-}
-
-// Writes the headers, the page labels and the paths into the grid.
-void TMainForm1::showPageList() {
-    RegisteredCount = pages_.count();
-    StringGrid1->SetRowCount(pages_.gridRowCount());
-    StringGrid1->SetCell(0, 0, QStringLiteral(" ﾍﾟｰｼﾞ番号"));
-    StringGrid1->SetCell(1, 0, QStringLiteral(" 変換元ﾌｧｲﾙ名"));
-    for (int row = 1; row < StringGrid1->RowCount(); ++row) {
-        const bool filled = row <= pages_.count();
-        StringGrid1->SetCell(0, row, filled ? app::pageLabel(row) : QString());
-        StringGrid1->SetCell(1, row, filled ? pages_.paths()[row - 1] : QString());
-    }
-}
-
-void TMainForm1::setListCommandsEnabled(bool enabled) {
-    for (QAction* command : {F2, F4, F6, F7}) command->setEnabled(enabled);
-}
-
-void TMainForm1::showPreviewOfRow(int row) {
-    bool canSelect = true;
-    StringGrid1SelectCell(1, row, canSelect);
-}
-
-void TMainForm1::closePreview() { PreviewedRow = 0; }
-
-void TMainForm1::StringGrid1SelectCell(int, int ARow, bool&) { PreviewedRow = ARow; }
-
-void TMainForm1::SpeedButton1_1Click() {
-    const QStringList names = platform::prompts().openFiles(
-        QStringLiteral("ファイルの登録・追加(複数のファイルを選択可)"),
-        QStringLiteral("すべての画像ﾌｧｲﾙ (*.bmp;*.jpg;*.jpeg;*.j2k;*.jp2;*.gif;*.tif;*.tiff;*.pcx;*.fpx;*.png)|"
-                       "*.bmp;*.jpg;*.jpeg;*.j2k;*.jp2;*.gif;*.tif;*.tiff;*.pcx;*fpx;*.png|すべてのﾌｧｲﾙ (*.*)|*.*"),
-        true);
-    if (names.isEmpty()) return;
-    pages_.registerExisting(names);
-    showPageList();
-    if (pages_.count() >= 1) {
-        setListCommandsEnabled(true);
-        showPreviewOfRow(1);
-    }
-}
-
-void TMainForm1::PageListDropFiles(const QStringList& paths) {
-    pages_.registerDropped(paths);
-    if (pages_.count() == 0) return;
-    showPageList();
-    setListCommandsEnabled(true);
-    showPreviewOfRow(1);
-}
-
-void TMainForm1::SpeedButton1_3Click() {
-    if (StringGrid1->RowCount() == 2) return;
-    if (!platform::prompts().confirm(QStringLiteral("ファイル名(パス)を基準に ソートしてもよろしいですか？"))) return;
-    pages_.sort();
-    showPageList();
-    showPreviewOfRow(1);
-}
-
-void TMainForm1::SpeedButton1_4Click() {
-    if (StringGrid1->RowCount() == 2) {
-        if (StringGrid1->Cell(1, 1).isEmpty()) return;
-        pages_.clear();
-        showPageList();
-        setListCommandsEnabled(false);
-        closePreview();
-        return;
-    }
-    pages_.deleteRow(StringGrid1->Row());
-    showPageList();
-    showPreviewOfRow(1);
-}
-
-void TMainForm1::SpeedButton1_5Click() {
-    if (!platform::prompts().confirm(QStringLiteral("登録したファイルをクリアしてもよろしいですか？"))) return;
-    pages_.clear();
-    showPageList();
-    closePreview();
-    setListCommandsEnabled(false);
-}
-
-void TMainForm1::StringGrid1RowMoved(int FromIndex, int ToIndex) {
-    pages_.moveRow(FromIndex, ToIndex);
-    showPageList();
-}
-
 QWidget* TMainForm1::createSplitTab() {
     GradBox5 = makeCaptionBar("GradBox5", QStringLiteral("ﾏﾙﾁTIFFの分割（エクスポート）"), 8454143, widgets::kYellow);
     GradBox6 = makeButtonStrip("GradBox6");
@@ -502,6 +391,9 @@ void TMainForm1::FormShow() {
     // The scale is applied when a page is next shown, so no change handler runs here.
     const QSignalBlocker quiet(ComboBox1);
     ComboBox1->setCurrentIndex(ini.readInteger(QStringLiteral("SET"), QStringLiteral("ZOOM"), ComboBox1->currentIndex()));
+    if (ConvertForm1) ConvertForm1->LoadSettings(ini);
+    if (ConvertForm2) ConvertForm2->LoadSettings(ini);
+    if (ConvertForm3) ConvertForm3->LoadSettings(ini);
 }
 
 void TMainForm1::FormClose() {
@@ -509,6 +401,9 @@ void TMainForm1::FormClose() {
     ini.writeInteger(QStringLiteral("SET"), QStringLiteral("M_TOP"), y());
     ini.writeInteger(QStringLiteral("SET"), QStringLiteral("M_LEFT"), x());
     ini.writeInteger(QStringLiteral("SET"), QStringLiteral("ZOOM"), ComboBox1->currentIndex());
+    if (ConvertForm1) ConvertForm1->SaveSettings(ini);
+    if (ConvertForm2) ConvertForm2->SaveSettings(ini);
+    if (ConvertForm3) ConvertForm3->SaveSettings(ini);
     // A settings file that cannot be written must not keep the program from closing.
     ini.flush();
 }

@@ -17,6 +17,10 @@ class QMenu;
 class QTabWidget;
 class QToolButton;
 class TVIkCommon;
+class TConvertForm1;
+class TConvertForm2;
+class TConvertForm3;
+class TProgressForm1;
 
 namespace widgets {
 class TGradBox;
@@ -96,6 +100,12 @@ public:
     QToolButton* SpeedButton4_5 = nullptr;
 
     QComboBox* ComboBox1 = nullptr;
+
+    // The other windows, created after this one; set once they exist.
+    TConvertForm1* ConvertForm1 = nullptr;
+    TConvertForm2* ConvertForm2 = nullptr;
+    TConvertForm3* ConvertForm3 = nullptr;
+    TProgressForm1* ProgressForm1 = nullptr;
 
     // Image kit components shared by all tabs.
     TVIkCommon* IkCommon1 = nullptr;

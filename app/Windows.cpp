@@ -7,6 +7,10 @@ AppWindows AppWindows::create() {
     w.ConvertForm2 = std::make_unique<TConvertForm2>(w.MainForm1.get());
     w.ConvertForm3 = std::make_unique<TConvertForm3>(w.MainForm1.get());
     w.ProgressForm1 = std::make_unique<TProgressForm1>(w.MainForm1.get());
+    w.MainForm1->ConvertForm1 = w.ConvertForm1.get();
+    w.MainForm1->ConvertForm2 = w.ConvertForm2.get();
+    w.MainForm1->ConvertForm3 = w.ConvertForm3.get();
+    w.MainForm1->ProgressForm1 = w.ProgressForm1.get();
     return w;
 }
 

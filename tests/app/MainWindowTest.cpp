@@ -1,4 +1,5 @@
 #include "app/Guard.h"
+#include "platform/Profile.h"
 #include "app/Mainwindow1.h"
 #include "app/Windows.h"
 #include "Ikcommon.h"
@@ -199,6 +200,37 @@ TEST(ExceptionInHandler, IsShownWithItsTextAndTheProgramGoesOn) {
     ASSERT_EQ(prompts.messages(), QStringList{QStringLiteral("読み込みに失敗しました")});
     QTest::mouseClick(windows.MainForm1->SpeedButton1_1, Qt::LeftButton);
     EXPECT_EQ(prompts.messages().size(), 2);
+}
+
+TEST(StartUp, FirstRunWritesAllFourteenKeysAtClose) {
+    ScriptedPrompts prompts;
+    QTemporaryDir dir;
+    AppWindows windows = AppWindows::create();
+    windows.MainForm1->ProgramDir = dir.path();
+    windows.MainForm1->show();
+    windows.MainForm1->close();
+    EXPECT_EQ(readFile(dir.filePath(QStringLiteral("RidoreVu.ini"))),
+              QByteArray("[SET]\nM_TOP=98\nM_LEFT=127\nZOOM=-1\n\n"
+                         "[SET1]\nC1_01=-1\nC1_02=-1\nC1_03=128\nC1_04=-1\nC1_05=75\nC1_06=75\nC1_07=-1\n\n"
+                         "[SET2]\nC1_01=-1\nC1_02=-1\n\n[SET3]\nC1_01=-1\nC1_02=4\n"));
+}
+
+TEST(StartUp, DialogSettingsSurviveARestart) {
+    ScriptedPrompts prompts;
+    QTemporaryDir dir;
+    writeFile(dir.filePath(QStringLiteral("RidoreVu.ini")),
+              "[SET1]\nC1_01=2\nC1_03=300\n[SET3]\nC1_01=1\nC1_02=0\n");
+    {
+        AppWindows windows = AppWindows::create();
+        windows.MainForm1->ProgramDir = dir.path();
+        windows.MainForm1->show();
+        windows.MainForm1->close();
+    }
+    const platform::Profile ini(dir.filePath(QStringLiteral("RidoreVu.ini")));
+    EXPECT_EQ(ini.readInteger(QStringLiteral("SET1"), QStringLiteral("C1_01"), 99), 2);
+    EXPECT_EQ(ini.readInteger(QStringLiteral("SET1"), QStringLiteral("C1_03"), 99), 255);
+    EXPECT_EQ(ini.readInteger(QStringLiteral("SET3"), QStringLiteral("C1_01"), 99), 1);
+    EXPECT_EQ(ini.readInteger(QStringLiteral("SET3"), QStringLiteral("C1_02"), 99), 1);
 }
 
 TEST(StartUp, MainWindowComponentsLoadTheKitFromTheProgramFolder) {
