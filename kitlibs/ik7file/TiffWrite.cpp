@@ -71,14 +71,20 @@ void setPageTags(TIFF* tif, const PixelSource& source, int compression, const Pa
     TIFFSetField(tif, TIFFTAG_ORIENTATION, ORIENTATION_TOPLEFT);
     TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
     TIFFSetField(tif, TIFFTAG_COMPRESSION, kTiffCompression[compression]);
-    std::uint16_t samples = 1, bits = 8;
+    const std::uint16_t bits = plan.kind == PageKind::Bilevel ? 1
+                               : plan.kind == PageKind::Palette ? static_cast<std::uint16_t>(source.bits())
+                                                                : 8;
+    const std::uint16_t samples = plan.kind == PageKind::Rgb ? 3
+                                  : plan.kind == PageKind::Rgba || plan.kind == PageKind::Cmyk ? 4
+                                                                                                : 1;
+    // The depth comes first: libtiff sizes the colour map by it.
+    TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, bits);
+    TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, samples);
     switch (plan.kind) {
     case PageKind::Bilevel:
-        bits = 1;
         TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISWHITE);
         break;
     case PageKind::Palette: {
-        bits = static_cast<std::uint16_t>(source.bits());
         TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_PALETTE);
         std::vector<std::uint16_t> red, green, blue;
         for (const platform::RgbQuad& c : source.table()) {
@@ -91,7 +97,6 @@ void setPageTags(TIFF* tif, const PixelSource& source, int compression, const Pa
     }
     case PageKind::Grey: TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISBLACK); break;
     case PageKind::Rgb:
-        samples = 3;
         if (compression == kJpeg) {
             TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_YCBCR);
         } else {
@@ -99,20 +104,16 @@ void setPageTags(TIFF* tif, const PixelSource& source, int compression, const Pa
         }
         break;
     case PageKind::Rgba: {
-        samples = 4;
         TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB);
         const std::uint16_t extra[] = {EXTRASAMPLE_UNASSALPHA};
         TIFFSetField(tif, TIFFTAG_EXTRASAMPLES, 1, extra);
         break;
     }
     case PageKind::Cmyk:
-        samples = 4;
         TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_SEPARATED);
         TIFFSetField(tif, TIFFTAG_INKSET, INKSET_CMYK);
         break;
     }
-    TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, bits);
-    TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, samples);
     if (compression == kGroup3TwoD) TIFFSetField(tif, TIFFTAG_GROUP3OPTIONS, GROUP3OPT_2DENCODING);
     if (compression == kGroup3OneD) TIFFSetField(tif, TIFFTAG_GROUP3OPTIONS, 0);
     if (compression == kJpeg) {
