@@ -38,7 +38,8 @@ struct GifScan {
     // Of the wanted image:
     bool found = false;
     GifImageDesc desc{};
-    ColorMapObject* map = nullptr;  // owned by the gif handle
+    ColorMapObject* map = nullptr;  // owned by the gif handle: valid while decoding only
+    int mapBits = 0;
     int transparent = -1;
     platform::GlobalBlock image;
 };
@@ -101,6 +102,7 @@ bool scanGif(const char* path, int wanted, GifScan& scan, Progress* progress) {
                 scan.found = true;
                 scan.desc = gif->Image;
                 scan.map = gif->Image.ColorMap ? gif->Image.ColorMap : gif->SColorMap;
+                scan.mapBits = scan.map ? scan.map->BitsPerPixel : 0;
                 scan.transparent = transparent;
                 if (progress) return decodeImage(gif.get(), scan, fileBytes, *progress);
             }
@@ -112,13 +114,15 @@ bool scanGif(const char* path, int wanted, GifScan& scan, Progress* progress) {
             GifByteType* block = nullptr;
             if (DGifGetExtension(gif.get(), &code, &block) == GIF_ERROR) return fail(IK_ERR_FILE_READ, false);
             bool first = true;
+            // The file's comment is its first comment extension.
+            const bool collect = code == COMMENT_EXT_FUNC_CODE && scan.comment.empty();
             while (block) {
                 if (code == GRAPHICS_EXT_FUNC_CODE && first && block[0] >= 4) {
                     GraphicsControlBlock control{};
                     DGifExtensionToGCB(block[0], block + 1, &control);
                     transparent = control.TransparentColor;
                 }
-                if (code == COMMENT_EXT_FUNC_CODE && scan.comment.size() < IK_FILEINFO_COMMENT)
+                if (collect && scan.comment.size() < IK_FILEINFO_COMMENT)
                     scan.comment.append(reinterpret_cast<const char*>(block + 1), block[0]);
                 first = false;
                 if (DGifGetExtensionNext(gif.get(), &block) == GIF_ERROR) return fail(IK_ERR_FILE_READ, false);
@@ -138,7 +142,7 @@ bool gifFileInfo(const char* path, int image, IKFILEINFO& out) {
     out.width = scan.desc.Width;
     out.height = scan.desc.Height;
     out.valueK = 1;
-    out.valueL = scan.map ? scan.map->BitsPerPixel : 8;
+    out.valueL = scan.mapBits;
     out.fileType = IK_FILETYPE_GIF;
     out.interlace = scan.desc.Interlace ? 1 : 0;
     out.pageCount = scan.images;
