@@ -377,7 +377,11 @@ void TMainForm1::V0Click() { showTab(Tab::View); }
 
 void TMainForm1::F9Click() { close(); }
 
-void TMainForm1::N1_1Click() { platform::shellOpen(ProgramDir + QStringLiteral("/Readme.txt")); }
+// A missing guide shows nothing: the desktop would otherwise report the missing file its own way.
+void TMainForm1::N1_1Click() {
+    const QString guide = ProgramDir + QStringLiteral("/Readme.txt");
+    if (QFileInfo::exists(guide)) platform::shellOpen(guide);
+}
 
 void TMainForm1::N1_2Click() {
     platform::shellOpen(app::informationPageUrl(QFileInfo(QApplication::applicationFilePath()).fileName()));

@@ -1,8 +1,107 @@
 #include "app/Progresswindow1.h"
 
+#include "widgets/Dxfprogressbar.h"
+#include "widgets/Gradbox.h"
+#include "widgets/Shadolbl.h"
+
+#include <QApplication>
+#include <QFrame>
+#include <QScreen>
+
+using namespace widgets;
+
+namespace {
+
+// Field labels: white 12-pixel text with a black shadow one pixel right and below, no highlight.
+TShadowLabel* addLabel(QWidget* parent, const char* name, const QString& caption, QRect geometry,
+                       TAlignment alignment = TAlignment::taLeftJustify) {
+    auto* label = new TShadowLabel(parent);
+    label->setObjectName(QString::fromLatin1(name));
+    label->SetAutoSize(false);
+    label->SetTransparent(true);
+    label->SetFontColor(kWhite);
+    label->Shadow().SetColor(kBlack);
+    label->Highlight().SetVisible(false);
+    label->SetLayout(TTextLayout::tlCenter);
+    label->SetAlignment(alignment);
+    label->SetCaption(caption);
+    label->setGeometry(geometry);
+    return label;
+}
+
+}  // namespace
+
 TProgressForm1::TProgressForm1(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowStaysOnTopHint) {
     setObjectName(QStringLiteral("ProgressForm1"));
     setWindowTitle(QStringLiteral("処理中..."));
+    setModal(false);
+    QFont font(QStringLiteral("ＭＳ Ｐゴシック"));
+    font.setPixelSize(12);
+    setFont(font);
     setFixedSize(468, 98);
+
+    GradBox2 = new TGradBox(this);
+    GradBox2->setObjectName(QStringLiteral("GradBox2"));
+    GradBox2->SetTopColor(kSilver);
+    GradBox2->SetLastColor(kWhite);
+    GradBox2->setGeometry(8, 4, 452, 90);
+    auto* bevel = new QFrame(this);
+    bevel->setFrameStyle(QFrame::Box | QFrame::Raised);
+    bevel->setLineWidth(1);
+    bevel->setGeometry(GradBox2->geometry());
+
+    Label1 = addLabel(this, "Label1", QStringLiteral("ファイル名 :"), QRect(24, 15, 62, 16));
+    Label4 = addLabel(this, "Label4", QString(), QRect(88, 15, 252, 16));
+    Label4->SetEllipsis(TEllipsis::elPath);
+    Label2 = addLabel(this, "Label2", QStringLiteral("ページ数 :"), QRect(24, 39, 56, 16));
+    Label5 = addLabel(this, "Label5", QStringLiteral("0"), QRect(80, 39, 94, 16), TAlignment::taRightJustify);
+    ShadowLabel1 = addLabel(this, "ShadowLabel1", QStringLiteral("総ページ数 :"), QRect(188, 39, 70, 16));
+    Label6 = addLabel(this, "Label6", QStringLiteral("0"), QRect(258, 39, 80, 16), TAlignment::taRightJustify);
+
+    ProgressBar1 = new TdxfProgressBar(this);
+    ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
+    ProgressBar1->setGeometry(31, 66, 300, 16);
+    ProgressBar1->SetOrientation(TdxfPBOrientation::orHorizontal);
+    ProgressBar1->SetStyle(TdxfPBStyle::sExRectangles);
+    ProgressBar1->SetBevelOuter(TdxfBevelOuter::bvLowered);
+    ProgressBar1->SetBarBevelOuter(TdxfBevelOuter::bvLowered);
+    ProgressBar1->SetBeginColor(rgbColor(0, 0, 128));
+    ProgressBar1->SetEndColor(kWhite);
+    ProgressBar1->SetMin(0);
+    ProgressBar1->SetMax(10);
+    ProgressBar1->SetPosition(0);
+    ProgressBar1->SetStep(1);
+    ProgressBar1->SetShowTextStyle(TdxfShowTextStyle::stsPercent);
+    ProgressBar1->SetShowText(false);
+
+    DispBevel = new QFrame(this);
+    DispBevel->setObjectName(QStringLiteral("DispBevel"));
+    DispBevel->setFrameStyle(QFrame::Box | QFrame::Sunken);
+    DispBevel->setGeometry(349, 11, 102, 77);
+}
+
+void TProgressForm1::BeginRun(const QString& fileName, int total) {
+    Label4->SetCaption(fileName);
+    Label5->SetCaption(QStringLiteral("0"));
+    Label6->SetCaption(QString::number(total));
+    ProgressBar1->SetMax(total);
+    ProgressBar1->SetPosition(0);
+    if (const QScreen* screen = QApplication::primaryScreen())
+        move(screen->geometry().center() - rect().center());
+    show();
+    RepaintNow();
+}
+
+void TProgressForm1::PageDone(int number) {
+    Label5->SetCaption(QString::number(number));
+    RepaintNow();
+    ProgressBar1->SetPosition(number);
+}
+
+void TProgressForm1::EndRun() { close(); }
+
+void TProgressForm1::RepaintNow() {
+    QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    repaint();
 }
