@@ -1,0 +1,39 @@
+// libFuzzer target for one decoder of Ik7File.so, chosen at build time by FUZZ_FORMAT.
+// The input is handed over as a file (a memory file named through /proc), exactly as the
+// program hands over paths, and goes through the facts and the load of that format.
+#include "ik7kit.h"
+#include "platform/GlobalMemory.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+#include <sys/mman.h>
+#include <unistd.h>
+
+namespace {
+
+IKHANDLE loadAs(const char* path) {
+    const std::string format = FUZZ_FORMAT;
+    if (format == "tiff") return IKTiffFileLoad(path, 0, nullptr, "", "", "");
+    if (format == "jpeg") return IKJpegFileLoad(path, nullptr, "", "", "");
+    if (format == "png") return IKPngFileLoadEx(path, 2, nullptr, "", "", "");
+    if (format == "gif") return IKGifFileLoad(path, 0, nullptr, "", "", "");
+    if (format == "bmp") return IKBmpFileLoad(path, nullptr, "", "", "");
+    if (format == "pcx") return IKPcxFileLoad(path, nullptr, "", "", "");
+    if (format == "j2k") return IKJ2kFileLoad(path, nullptr, "", "", "");
+    return IKFileLoad(path, 0, 0, 0, nullptr, "", "", "");
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    static const int fd = memfd_create("fuzz-input", 0);
+    if (fd < 0 || ftruncate(fd, 0) != 0) return 0;
+    if (size && pwrite(fd, data, size, 0) != static_cast<ssize_t>(size)) return 0;
+    const std::string path = "/proc/self/fd/" + std::to_string(fd);
+    IKFILEINFO info{};
+    IKFileType(path.c_str(), 0, &info);
+    if (const IKHANDLE image = loadAs(path.c_str())) platform::globalFree(image);
+    return 0;
+}
