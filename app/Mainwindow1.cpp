@@ -5,6 +5,7 @@
 #include "app/Convertwindow3.h"
 #include "app/Guard.h"
 #include "Ikcommon.h"
+#include "Ikfile.h"
 #include "platform/Profile.h"
 #include "platform/Prompts.h"
 #include "platform/Shell.h"
@@ -134,6 +135,11 @@ TMainForm1::TMainForm1(QWidget* parent) : QMainWindow(parent) {
 
     // The first kit component to attach loads the kit libraries.
     IkCommon1 = new TVIkCommon(this);
+    IkFile1 = new TVIkFile(this);
+    // Every TIFF save adds a page to an existing file and creates a missing one.
+    IkFile1->SetFileExt(QStringLiteral("BMP;JPG;TIF;PCX;FPX;PNG;WMF;EMF;DXF;GIF"));
+    IkFile1->SetTiffAppend(true);
+    IkFile1->SetTiffSaveOneStrip(true);
 
     createActions();
     createMenus();
@@ -205,6 +211,9 @@ void TMainForm1::createActions() {
     app::connectCommand(F6, this, [this] { SpeedButton1_4Click(); });
     app::connectCommand(F7, this, [this] { SpeedButton1_5Click(); });
     app::connectCommand(F9, this, [this] { F9Click(); });
+    app::connectCommand(E1, this, [this] { SpeedButton3_1Click(); });
+    app::connectCommand(E2, this, [this] { SpeedButton3_2Click(); });
+    app::connectCommand(E4, this, [this] { SpeedButton3_3Click(); });
     app::connectCommand(N1_1, this, [this] { N1_1Click(); });
     app::connectCommand(N1_2, this, [this] { N1_2Click(); });
 }
@@ -335,7 +344,7 @@ QWidget* TMainForm1::createSplitTab() {
     addBevel(GradBox6);
     SpeedButton3_3 = addSpeedButton(GradBox6, "SpeedButton3_3", E4, QStringLiteral("ｸﾘｱ"), QStringLiteral("clear.xpm"));
     endStrip(GradBox6);
-    return stackVertically({GradBox5, GradBox6}, emptyBody());
+    return stackVertically({GradBox5, GradBox6}, createPageChecks());
 }
 
 QWidget* TMainForm1::createViewTab() {
@@ -442,8 +451,8 @@ app::DropTarget TMainForm1::FilesDropped(const QStringList& paths) {
     const app::DropTarget target = app::dropTargetForTab(ActiveTab());
     switch (target) {
         case app::DropTarget::PageList: PageListDropFiles(paths); break;
-        case app::DropTarget::SplitTab:  // no receiver on these tabs yet
-        case app::DropTarget::Viewer: break;
+        case app::DropTarget::SplitTab: SplitDropFiles(paths); break;
+        case app::DropTarget::Viewer: break;  // the viewer takes no files yet
     }
     return target;
 }

@@ -9,14 +9,17 @@
 #include <QKeySequence>
 #include <QMainWindow>
 
+#include <cstdint>
 #include <vector>
 
 class QAction;
 class QComboBox;
+class QListWidget;
 class QMenu;
 class QTabWidget;
 class QToolButton;
 class TVIkCommon;
+class TVIkFile;
 class TConvertForm1;
 class TConvertForm2;
 class TConvertForm3;
@@ -109,6 +112,7 @@ public:
 
     // Image kit components shared by all tabs.
     TVIkCommon* IkCommon1 = nullptr;
+    TVIkFile* IkFile1 = nullptr;
 
     // Page list of the build tab.
     widgets::TStringGrid* StringGrid1 = nullptr;
@@ -123,6 +127,28 @@ public:
     void StringGrid1SelectCell(int ACol, int ARow, bool& CanSelect);
     void StringGrid1RowMoved(int FromIndex, int ToIndex);
     const app::PageList& Pages() const { return pages_; }
+
+    // Split tab: the pages of the current file, each checked to be exported or not.
+    QListWidget* CheckListBox1 = nullptr;
+    QMenu* PopupMenu1 = nullptr;
+    QAction* N2_1 = nullptr;
+    QAction* N2_2 = nullptr;
+    QAction* N2_3 = nullptr;
+    QAction* N2_5 = nullptr;
+    // The split tab's current file; empty after clear.
+    QString OpenDialog2FileName;
+    // The page the split tab's preview was last asked to show (1-based); 0 while closed.
+    int SplitPreviewedPage = 0;
+
+    void SpeedButton3_1Click();  // load a TIFF through the dialog
+    void SplitDropFiles(const QStringList& paths);
+    void CheckListBox1Click();
+    void N2_1Click();
+    void N2_2Click();
+    void N2_3Click();
+    void N2_5Click();
+    void SpeedButton3_2Click();  // split
+    void SpeedButton3_3Click();  // clear
 
     // Top-level menus: each only brings its tab to the front.
     void F0Click();
@@ -171,6 +197,11 @@ private:
     void setListCommandsEnabled(bool enabled);
     void showPreviewOfRow(int row);
     void closePreview();
+    QWidget* createPageChecks();
+    void loadSplitFile(const QString& path);
+    void setSplitCommandsEnabled(bool enabled);
+    void checkPages(int choice);
+    void releaseImage(std::uint32_t image);
     void addShortcut(QAction* command, const QKeySequence& key, QMenu* parentMenu);
     void showTab(app::Tab tab);
     void runParentClick(QMenu* menu);

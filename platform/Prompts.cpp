@@ -87,4 +87,6 @@ QString QtPrompts::browseFolder(const QString& title) {
     return QFileDialog::getExistingDirectory(g_parent, title);
 }
 
+bool QtPrompts::runDialog(QDialog& dialog) { return dialog.exec() == QDialog::Accepted; }
+
 }  // namespace platform

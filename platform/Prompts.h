@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 
+class QDialog;
 class QWidget;
 
 namespace platform {
@@ -25,6 +26,8 @@ public:
                              const QString& initialName) = 0;
     // Folder browser; empty when cancelled.
     virtual QString browseFolder(const QString& title) = 0;
+    // Shows one of the program's own modal dialogs; true when it closed with OK.
+    virtual bool runDialog(QDialog& dialog) = 0;
 };
 
 // The prompts in use; Qt's dialogs unless a test installed its own.
@@ -49,6 +52,7 @@ public:
     QString saveFile(const QString& title, const QString& filter, const QString& defaultExtension,
                      const QString& initialName) override;
     QString browseFolder(const QString& title) override;
+    bool runDialog(QDialog& dialog) override;
 };
 
 }  // namespace platform

@@ -47,3 +47,8 @@ QString ScriptedPrompts::browseFolder(const QString& title) {
     shown.append(record("folder", title));
     return folderAnswers.isEmpty() ? QString() : folderAnswers.takeFirst();
 }
+
+bool ScriptedPrompts::runDialog(QDialog& dialog) {
+    shown.append(record("dialog", dialog.windowTitle()));
+    return !dialogAnswers.isEmpty() && dialogAnswers.takeFirst()(dialog);
+}

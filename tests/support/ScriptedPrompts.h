@@ -4,12 +4,15 @@
 
 #include "platform/Prompts.h"
 
+#include <QDialog>
 #include <QList>
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 struct PromptRecord {
-    QString kind;  // "message", "confirm", "open", "save", "folder"
+    QString kind;  // "message", "confirm", "open", "save", "folder", "dialog"
     QString text;  // message text or dialog title
     QString filter;
     QString defaultExtension;
@@ -28,6 +31,8 @@ public:
     QList<QStringList> openAnswers;
     QStringList saveAnswers;
     QStringList folderAnswers;
+    // Each answer may set the dialog's controls and returns whether it closes with OK.
+    QList<std::function<bool(QDialog&)>> dialogAnswers;
 
     QList<PromptRecord> shown;
 
@@ -40,4 +45,5 @@ public:
     QString saveFile(const QString& title, const QString& filter, const QString& defaultExtension,
                      const QString& initialName) override;
     QString browseFolder(const QString& title) override;
+    bool runDialog(QDialog& dialog) override;
 };
