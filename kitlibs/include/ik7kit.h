@@ -147,7 +147,23 @@ IK_API void* CreateBIPalette(const void* header);
 IK_API int32_t _StretchDIBits(void* dc, int32_t dx, int32_t dy, int32_t dw, int32_t dh, int32_t sx, int32_t sy,
                               int32_t sw, int32_t sh, const void* bits, const void* header, uint32_t colorUse,
                               uint32_t rop);
+/*
+ * Colours are COLORREF values: 0x00BBGGRR. Rectangles have exclusive right and bottom.
+ * _StretchDIBits draws the source rectangle (measured from the image's top-left corner)
+ * into the destination rectangle: 1:1 exactly, otherwise the nearest source pixel.
+ */
+IK_API IKBOOL _Box(void* dc, int32_t left, int32_t top, int32_t right, int32_t bottom, int32_t lineWidth,
+                   uint32_t colour);
+IK_API IKBOOL _BoxFull(void* dc, int32_t left, int32_t top, int32_t right, int32_t bottom, uint32_t colour);
+/* Filled with the background, then hatched; style 5 is the diagonal cross. */
+IK_API IKBOOL _BoxFullHatch(void* dc, int32_t left, int32_t top, int32_t right, int32_t bottom, uint32_t background,
+                            uint32_t hatch, int32_t style);
+/* A new 8-bit grey image of a 1-bit image; 0 (IK_ERR_FORMAT) for any other image. */
 IK_API IKHANDLE ConvertColorTo8Gray(IKHANDLE image);
+/*
+ * A new 8-bit grey image of exactly width × height, the area average of the inclusive
+ * source rectangle (x0, y0)–(x1, y1), or of the whole image when all four are 0.
+ */
 IK_API IKHANDLE Resize1Bit(IKHANDLE grey, int32_t x0, int32_t y0, int32_t x1, int32_t y1, int32_t width,
                            int32_t height);
 
@@ -311,14 +327,49 @@ IK_API IKBOOL IKJpegExifInfo(const char* path, IKEXIFINFO* record);
 
 /* ---- Ik7Effect.so -------------------------------------------------------------- */
 
+/*
+ * A new image of another depth; the resolution is kept. bits: 1 (black below the threshold
+ * of Rec. 601 luminance, white at or above it; flag1 spreads the error, Floyd–Steinberg),
+ * 4 and 8 (median-cut palette; the exact colours when the image has few enough), 16 (5-5-5),
+ * 24, 32, or 80 for 8-bit grey. flag2 is reserved.
+ */
 IK_API IKHANDLE IKConvertColor(IKHANDLE image, uint16_t bits, IKBOOL flag1, IKBOOL flag2, uint8_t threshold,
                                IK_PROGRESS_TAIL);
+/*
+ * images {image, mask or 0} turned by angle (1/100 degree, positive counter-clockwise) into
+ * results {image, mask or 0}. Multiples of 9000 are exact on every depth, keep the colour
+ * table and swap the resolution on quarter turns; other angles give the bounding box with
+ * red, green, blue where the image no longer covers it (a mask: 0 there). Flags reserved.
+ */
 IK_API IKBOOL IKRotationEx(const IKHANDLE images[2], IKHANDLE results[2], int32_t angle, IKBOOL flag1,
                            IKBOOL flag2, IKBOOL flag3, uint8_t red, uint8_t green, uint8_t blue, IKBOOL flag4,
                            IK_PROGRESS_TAIL);
+/* The rectangle (right and bottom exclusive, clipped to the image) as a new image. */
 IK_API IKHANDLE IKCutRectImage(IKHANDLE image, const IKRECT* rect, IK_PROGRESS_TAIL);
+/*
+ * images {image, mask or 0} resized into results. Area averaging when shrinking, bilinear
+ * when enlarging; 1-bit and grey images give 8-bit grey, 32-bit keep four channels, others
+ * give 24 bits. With flag the nearest pixel is taken and depth and colour table are kept.
+ */
 IK_API IKBOOL IKResizeEx(const IKHANDLE images[2], IKHANDLE results[2], int32_t width, int32_t height,
                          IKBOOL flag, IK_PROGRESS_TAIL);
+/* A new 8-bit grey image (Rec. 601 luminance). */
+IK_API IKHANDLE IKSetGray(IKHANDLE image, IK_PROGRESS_TAIL);
+/* A new 32-bit image: the colours of image, alpha the luminance of mask (opaque when 0). */
+IK_API IKHANDLE IKMakeRGBAImage(IKHANDLE image, IKHANDLE mask, IK_PROGRESS_TAIL);
+/* A plain 32-bit image split into a new 24-bit image and a new 8-bit grey alpha image. */
+IK_API IKBOOL IKSplitRGBAImage(IKHANDLE image, IKHANDLE* colour, IKHANDLE* alpha, IK_PROGRESS_TAIL);
+
+/*
+ * Pixel access through a record of IK_DIBACCESS_RECORD bytes. Its first four bytes carry a
+ * pixel's packed value, little-endian: the palette index, or the 16-, 24- or 32-bit value
+ * (B, G, R, A). The image stays locked from IKStartDibAccess to IKEndDibAccess.
+ */
+#define IK_DIBACCESS_RECORD 132
+IK_API IKBOOL IKStartDibAccess(IKHANDLE image, void* record);
+IK_API IKBOOL IKGetDibPixel(void* record, int32_t x, int32_t y);
+IK_API IKBOOL IKSetDibPixel(void* record, int32_t x, int32_t y);
+IK_API IKBOOL IKEndDibAccess(IKHANDLE image, void* record);
 
 /* ---- Ik7VectCom.so: vector drawing support a control starts and ends ------------ */
 

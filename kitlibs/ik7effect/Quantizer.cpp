@@ -1,0 +1,164 @@
+#include "Quantizer.h"
+
+#include <algorithm>
+#include <array>
+
+namespace effect {
+
+void Quantizer::exactColour(std::uint32_t rgb) {
+    if (rgb == lastColour_ || tooMany_) return;
+    lastColour_ = rgb;
+    if (std::find(exact_.begin(), exact_.end(), rgb) != exact_.end()) return;
+    if (static_cast<int>(exact_.size()) == maxColours_) {
+        tooMany_ = true;
+        return;
+    }
+    exact_.push_back(rgb);
+}
+
+void Quantizer::add(const std::uint8_t* bgra, std::int32_t count) {
+    for (std::int32_t i = 0; i < count; ++i, bgra += 4) {
+        Bin& bin = bins_[binOf(bgra[0], bgra[1], bgra[2])];
+        ++bin.count;
+        bin.blue += bgra[0];
+        bin.green += bgra[1];
+        bin.red += bgra[2];
+        exactColour((bgra[2] << 16) | (bgra[1] << 8) | bgra[0]);
+    }
+}
+
+void Quantizer::build() {
+    palette_.clear();
+    if (!tooMany_) {
+        palette_ = exact_;
+        std::sort(palette_.begin(), palette_.end());
+        return;
+    }
+    medianCut();
+    mapBins();
+}
+
+namespace {
+
+struct Box {
+    std::array<int, 3> low{0, 0, 0}, high{31, 31, 31};  // red, green, blue in 5-bit units, inclusive
+    std::uint64_t pixels = 0;
+};
+
+int binAt(int r, int g, int b) { return (r << 10) | (g << 5) | b; }
+
+}  // namespace
+
+void Quantizer::medianCut() {
+    auto shrink = [&](Box& box) {
+        std::array<int, 3> lo{31, 31, 31}, hi{0, 0, 0};
+        box.pixels = 0;
+        for (int r = box.low[0]; r <= box.high[0]; ++r)
+            for (int g = box.low[1]; g <= box.high[1]; ++g)
+                for (int b = box.low[2]; b <= box.high[2]; ++b) {
+                    const std::uint32_t n = bins_[binAt(r, g, b)].count;
+                    if (!n) continue;
+                    box.pixels += n;
+                    const int v[3] = {r, g, b};
+                    for (int c = 0; c < 3; ++c) {
+                        lo[c] = std::min(lo[c], v[c]);
+                        hi[c] = std::max(hi[c], v[c]);
+                    }
+                }
+        if (box.pixels) {
+            box.low = lo;
+            box.high = hi;
+        }
+    };
+    std::vector<Box> boxes(1);
+    shrink(boxes[0]);
+    while (static_cast<int>(boxes.size()) < maxColours_) {
+        // Split the box with the most pixels that still has room, weighted by its longest side.
+        int pick = -1;
+        std::uint64_t best = 0;
+        for (std::size_t i = 0; i < boxes.size(); ++i) {
+            const Box& box = boxes[i];
+            const int side = std::max({box.high[0] - box.low[0], box.high[1] - box.low[1], box.high[2] - box.low[2]});
+            if (side == 0) continue;
+            const std::uint64_t score = box.pixels * static_cast<std::uint64_t>(side);
+            if (score > best) {
+                best = score;
+                pick = static_cast<int>(i);
+            }
+        }
+        if (pick < 0) break;
+        Box box = boxes[static_cast<std::size_t>(pick)];
+        int axis = 0;
+        for (int c = 1; c < 3; ++c)
+            if (box.high[c] - box.low[c] > box.high[axis] - box.low[axis]) axis = c;
+        // Pixels per slice along the axis, then the median slice.
+        std::vector<std::uint64_t> slices(32, 0);
+        for (int r = box.low[0]; r <= box.high[0]; ++r)
+            for (int g = box.low[1]; g <= box.high[1]; ++g)
+                for (int b = box.low[2]; b <= box.high[2]; ++b) {
+                    const int v[3] = {r, g, b};
+                    slices[static_cast<std::size_t>(v[axis])] += bins_[binAt(r, g, b)].count;
+                }
+        std::uint64_t running = 0;
+        int cut = box.low[axis];
+        for (int s = box.low[axis]; s < box.high[axis]; ++s) {
+            running += slices[static_cast<std::size_t>(s)];
+            cut = s;
+            if (running * 2 >= box.pixels) break;
+        }
+        Box lower = box, upper = box;
+        lower.high[axis] = cut;
+        upper.low[axis] = cut + 1;
+        shrink(lower);
+        shrink(upper);
+        boxes[static_cast<std::size_t>(pick)] = lower;
+        if (upper.pixels) boxes.push_back(upper);
+    }
+    for (const Box& box : boxes) {
+        std::uint64_t n = 0, r = 0, g = 0, b = 0;
+        for (int ri = box.low[0]; ri <= box.high[0]; ++ri)
+            for (int gi = box.low[1]; gi <= box.high[1]; ++gi)
+                for (int bi = box.low[2]; bi <= box.high[2]; ++bi) {
+                    const Bin& bin = bins_[binAt(ri, gi, bi)];
+                    n += bin.count;
+                    r += bin.red;
+                    g += bin.green;
+                    b += bin.blue;
+                }
+        if (!n) continue;
+        palette_.push_back(static_cast<std::uint32_t>(((r + n / 2) / n) << 16 | ((g + n / 2) / n) << 8 | ((b + n / 2) / n)));
+    }
+}
+
+void Quantizer::mapBins() {
+    // Each used bin takes the palette entry nearest the mean of its own pixels.
+    binIndex_.assign(bins_.size(), 0);
+    for (std::size_t i = 0; i < bins_.size(); ++i) {
+        const Bin& bin = bins_[i];
+        if (!bin.count) continue;
+        const long r = static_cast<long>(bin.red / bin.count), g = static_cast<long>(bin.green / bin.count),
+                   b = static_cast<long>(bin.blue / bin.count);
+        long best = -1;
+        for (std::size_t p = 0; p < palette_.size(); ++p) {
+            const long dr = static_cast<long>((palette_[p] >> 16) & 0xFF) - r;
+            const long dg = static_cast<long>((palette_[p] >> 8) & 0xFF) - g;
+            const long db = static_cast<long>(palette_[p] & 0xFF) - b;
+            const long d = dr * dr + dg * dg + db * db;
+            if (best < 0 || d < best) {
+                best = d;
+                binIndex_[i] = static_cast<std::uint8_t>(p);
+            }
+        }
+    }
+}
+
+std::uint8_t Quantizer::indexOf(std::uint8_t blue, std::uint8_t green, std::uint8_t red) const {
+    if (!tooMany_) {
+        const std::uint32_t rgb = (red << 16) | (green << 8) | blue;
+        const auto it = std::lower_bound(palette_.begin(), palette_.end(), rgb);
+        return static_cast<std::uint8_t>(it - palette_.begin());
+    }
+    return binIndex_[static_cast<std::size_t>(binOf(blue, green, red))];
+}
+
+}  // namespace effect

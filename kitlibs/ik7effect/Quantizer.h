@@ -1,0 +1,47 @@
+#pragma once
+// Colour reduction to a palette of at most N colours by median cut.
+//
+// Colours are counted in a 5-5-5 histogram that also sums their exact 8-bit values. When
+// the picture holds no more distinct colours than allowed, the palette is those exact
+// colours; otherwise the histogram's colour space is cut at the median of its longest
+// side until there are N boxes, and each box's colour is the mean of the pixels in it.
+
+#include <cstdint>
+#include <vector>
+
+namespace effect {
+
+class Quantizer {
+public:
+    explicit Quantizer(int maxColours) : maxColours_(maxColours) {}
+
+    // Counts one row of BGRA pixels.
+    void add(const std::uint8_t* bgra, std::int32_t count);
+    // Builds the palette (as 0x00RRGGBB) after all rows were added.
+    void build();
+
+    const std::vector<std::uint32_t>& palette() const { return palette_; }
+    // The palette index of a colour.
+    std::uint8_t indexOf(std::uint8_t blue, std::uint8_t green, std::uint8_t red) const;
+
+private:
+    struct Bin {
+        std::uint32_t count = 0;
+        std::uint64_t red = 0, green = 0, blue = 0;
+    };
+    static int binOf(std::uint8_t b, std::uint8_t g, std::uint8_t r) { return ((r >> 3) << 10) | ((g >> 3) << 5) | (b >> 3); }
+    void exactColour(std::uint32_t rgb);
+    void medianCut();
+    void mapBins();
+
+    int maxColours_;
+    std::vector<Bin> bins_ = std::vector<Bin>(32768);
+    // Distinct exact colours while there are at most maxColours_ of them.
+    std::vector<std::uint32_t> exact_;
+    bool tooMany_ = false;
+    std::uint32_t lastColour_ = 0xFFFFFFFFu;
+    std::vector<std::uint32_t> palette_;
+    std::vector<std::uint8_t> binIndex_;  // histogram bin → palette index (median cut)
+};
+
+}  // namespace effect
