@@ -5,6 +5,7 @@
 #include "app/Convertwindow3.h"
 #include "app/Guard.h"
 #include "Ikcommon.h"
+#include "Ikeffect.h"
 #include "Ikfile.h"
 #include "platform/Profile.h"
 #include "platform/Prompts.h"
@@ -136,6 +137,7 @@ TMainForm1::TMainForm1(QWidget* parent) : QMainWindow(parent) {
     // The first kit component to attach loads the kit libraries.
     IkCommon1 = new TVIkCommon(this);
     IkFile1 = new TVIkFile(this);
+    IkEffect1 = new TVIkEffect(this);
     // Every TIFF save adds a page to an existing file and creates a missing one.
     IkFile1->SetFileExt(QStringLiteral("BMP;JPG;TIF;PCX;FPX;PNG;WMF;EMF;DXF;GIF"));
     IkFile1->SetTiffAppend(true);
@@ -207,6 +209,7 @@ void TMainForm1::createActions() {
     V8->setCheckable(true);
 
     app::connectCommand(F1, this, [this] { SpeedButton1_1Click(); });
+    app::connectCommand(F2, this, [this] { SpeedButton1_2Click(); });
     app::connectCommand(F4, this, [this] { SpeedButton1_3Click(); });
     app::connectCommand(F6, this, [this] { SpeedButton1_4Click(); });
     app::connectCommand(F7, this, [this] { SpeedButton1_5Click(); });

@@ -20,6 +20,7 @@ class QTabWidget;
 class QToolButton;
 class TVIkCommon;
 class TVIkFile;
+class TVIkEffect;
 class TConvertForm1;
 class TConvertForm2;
 class TConvertForm3;
@@ -113,6 +114,7 @@ public:
     // Image kit components shared by all tabs.
     TVIkCommon* IkCommon1 = nullptr;
     TVIkFile* IkFile1 = nullptr;
+    TVIkEffect* IkEffect1 = nullptr;
 
     // Page list of the build tab.
     widgets::TStringGrid* StringGrid1 = nullptr;
@@ -123,6 +125,9 @@ public:
     void SpeedButton1_3Click();  // sort
     void SpeedButton1_4Click();  // delete the current row
     void SpeedButton1_5Click();  // clear, after confirmation
+    void SpeedButton1_2Click();  // build a multi-page TIFF from the list
+    // The last name chosen in the save dialog of the build and scan commands.
+    QString SaveDialog1FileName;
     void PageListDropFiles(const QStringList& paths);
     void StringGrid1SelectCell(int ACol, int ARow, bool& CanSelect);
     void StringGrid1RowMoved(int FromIndex, int ToIndex);
@@ -202,6 +207,8 @@ private:
     void setSplitCommandsEnabled(bool enabled);
     void checkPages(int choice);
     void releaseImage(std::uint32_t image);
+    // One row of a build: true when the row added its page to the output.
+    bool buildPage(const QString& source, const QString& output);
     void addShortcut(QAction* command, const QKeySequence& key, QMenu* parentMenu);
     void showTab(app::Tab tab);
     void runParentClick(QMenu* menu);

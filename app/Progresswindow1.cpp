@@ -105,3 +105,5 @@ void TProgressForm1::RepaintNow() {
     QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     repaint();
 }
+
+void TProgressForm1::ShowPage(std::uint32_t image) { shownPage_ = image; }

@@ -4,6 +4,8 @@
 
 #include <QDialog>
 
+#include <cstdint>
+
 namespace widgets {
 class TGradBox;
 class TShadowLabel;
@@ -33,7 +35,13 @@ public:
     void PageDone(int number);
     // After the run (also after a failed one).
     void EndRun();
+    // The page being processed (not owned; 0 for none), shown in the window's picture.
+    void ShowPage(std::uint32_t image);
+    std::uint32_t ShownPage() const { return shownPage_; }
 
     // Paints the window now, while the caller keeps the event loop busy; input stays queued.
     void RepaintNow();
+
+private:
+    std::uint32_t shownPage_ = 0;
 };
