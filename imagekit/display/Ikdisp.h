@@ -1,0 +1,178 @@
+#pragma once
+// TVIkDisp: the kit's windowed control that shows one image handle fitted, stretched or
+// at a scale with scrolling, fills the margins, draws its border and reports what it drew.
+// Drawing goes through the kit's drawing exports; 1-bit images are shown through grey
+// copies. The control paints onto its own surface image, which the widget shows: a
+// display run outside a paint updates the surface at once, as the system draws at once.
+
+#include "IkAttachment.h"
+#include "Ikutils.h"
+
+#include <QImage>
+#include <QWidget>
+
+#include <cstdint>
+#include <functional>
+
+class QScrollBar;
+
+enum TVIkMouseWheel : std::uint8_t { vikDisable = 0, vikVertical = 1, vikHorizontal = 2 };
+
+class TVIkDisp : public QWidget {
+public:
+    using TVIkEndDispImageEvent = std::function<void(TVIkDisp* sender, int originX, int originY, int left, int top,
+                                                     int right, int bottom, double scaleWidth, double scaleHeight)>;
+
+    explicit TVIkDisp(QWidget* parent = nullptr);
+    ~TVIkDisp() override;
+
+    TVIkEndDispImageEvent OnEndDispImage;
+
+    // Operations.
+    void SetImgHandle(IKHANDLE image);
+    bool Display(TVIkDispMode mode);
+    bool Refresh();
+    void SetDispScale(double scale);
+    bool Zoom(int left, int top, int right, int bottom);
+
+    // Properties (colours are 0x00BBGGRR; 0x8000000F is the button face).
+    IKHANDLE ImgHandle() const { return ImgHandle_; }
+    std::uint16_t ErrorCode() const { return ErrorCode_; }
+    TVIkDispMode DispMode() const { return mode_; }
+    TVIkAppearance Appearance() const { return Appearance_; }
+    void SetAppearance(TVIkAppearance value);
+    std::uint32_t BorderColor() const { return BorderColor_; }
+    void SetBorderColor(std::uint32_t value);
+    bool BorderVisible() const { return BorderVisible_; }
+    void SetBorderVisible(bool value);
+    std::uint32_t Color() const { return Color_; }
+    void SetColor(std::uint32_t value);
+    int ScrollWidth() const { return ScrollWidth_; }
+    void SetScrollWidth(int value);
+    int ScrollHeight() const { return ScrollHeight_; }
+    void SetScrollHeight(int value);
+    bool ScrollBar() const { return ScrollBar_; }
+    void SetScrollBar(bool value);
+    TVIkMouseWheel MouseWheel() const { return MouseWheel_; }
+    void SetMouseWheel(TVIkMouseWheel value) { MouseWheel_ = value; }
+    bool ScrollDrag() const { return ScrollDrag_; }
+    void SetScrollDrag(bool value) { ScrollDrag_ = value; }
+    bool Refine1BitImage() const { return Refine1BitImage_; }
+    void SetRefine1BitImage(bool value);
+    double Refine1BitImageScale() const { return Refine1BitImageScale_; }
+    void SetRefine1BitImageScale(double value);
+    bool InvalidHatchPattern() const { return InvalidHatchPattern_; }
+    void SetInvalidHatchPattern(bool value);
+    std::uint32_t InvalidHatchColor() const { return InvalidHatchColor_; }
+    void SetInvalidHatchColor(std::uint32_t value);
+    int StartX() const { return StartX_; }
+    void SetStartX(int value);
+    int StartY() const { return StartY_; }
+    void SetStartY(int value);
+    double DispScale() const { return DispScale_; }
+    int DispCenterX() const { return DispCenterX_; }
+    void SetDispCenterX(int value);
+    int DispCenterY() const { return DispCenterY_; }
+    void SetDispCenterY(int value);
+    bool ShowInDisp() const { return ShowInDisp_; }
+    void SetShowInDisp(bool value);
+    bool SimpleDispCtrl() const { return SimpleDispCtrl_; }
+    void SetSimpleDispCtrl(bool value);
+
+    // State reported after a display.
+    int ImageWidth() const { return ImageWidth_; }
+    int ImageHeight() const { return ImageHeight_; }
+    int VisibleWidth() const { return layout_.visibleWidth; }
+    int VisibleHeight() const { return layout_.visibleHeight; }
+    Ikutils::IkRect SrcRect() const { return SrcRect_; }
+    Ikutils::IkRect DrawnRect() const { return DrawnRect_; }
+    Ikutils::IkRect GetDispRect() const { return layout_.dispIncl; }
+    double ScaleWidth() const { return ScaleWidth_; }
+    double ScaleHeight() const { return ScaleHeight_; }
+    bool HorzScrollBarShown() const { return layout_.hBar; }
+    bool VertScrollBarShown() const { return layout_.vBar; }
+    QScrollBar* HorzScrollBar() const { return hBar_; }
+    QScrollBar* VertScrollBar() const { return vBar_; }
+    IKHANDLE GrayCopy() const { return GrayCopy_; }
+    IKHANDLE RefinedCopy() const { return RefinedCopy_; }
+    // What the control shows now (its surface), for tests and screenshots.
+    const QImage& Surface() const { return surface_; }
+
+    // Draws the control onto another device: composed off-screen at the client size and
+    // copied at (0, 0); DrawnRect is not changed and OnEndDispImage does not fire.
+    void PaintTo(QPainter& target);
+
+protected:
+    virtual void DoEndDispImage(int originX, int originY, int left, int top, int right, int bottom,
+                                double scaleWidth, double scaleHeight);
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    // Layout, display run and paint.
+    bool imageUsable();
+    void imageDispInit();
+    bool imageDispMain(QPainter* dc, const Ikutils::IkRect* rectIncl, bool scrollStep);
+    void paintSurface(QPainter& painter);
+    QPainter* beginSurface();
+    void endSurface();
+    void invalidate();
+    void hideScrollBars();
+    // Drawing (IkdispDraw.cpp).
+    bool drawFitted(QPainter& p);
+    bool drawActual(QPainter& p);
+    bool drawRectOfImage(QPainter& p, IKHANDLE image, int x, int y, int w, int h, int sx, int sy, int sw, int sh);
+    void drawDispAreaInner(QPainter& p, const Ikutils::IkRect& clientIncl, bool whole);
+    void drawDispAreaOuter(QPainter& p, const Ikutils::IkRect& clientIncl);
+    void drawEmpty(QPainter& p);
+    void makeGrayCopy();
+    void releaseCopy(IKHANDLE& copy);
+    QColor resolved(std::uint32_t colour) const;
+    Ikutils::IkRect clientIncl() const { return layout_.clientIncl; }
+
+    IkAttachment attachment_;
+    IKHANDLE ImgHandle_ = 0;
+    std::uint16_t ErrorCode_ = 0;
+    TVIkDispMode mode_ = vikClear;
+    bool scrollBarAtDisplay_ = false;
+    TVIkAppearance Appearance_ = vikFlat;
+    std::uint32_t BorderColor_ = 0;
+    bool BorderVisible_ = false;
+    std::uint32_t Color_ = 0xFFFFFF;
+    int ScrollWidth_ = 10, ScrollHeight_ = 10;
+    bool ScrollBar_ = false;
+    TVIkMouseWheel MouseWheel_ = vikVertical;
+    bool ScrollDrag_ = false;
+    bool Refine1BitImage_ = true;
+    double Refine1BitImageScale_ = 0;
+    bool InvalidHatchPattern_ = true;
+    std::uint32_t InvalidHatchColor_ = 12632256;
+    int StartX_ = 0, StartY_ = 0;
+    double DispScale_ = 1.0;
+    int DispCenterX_ = 0, DispCenterY_ = 0;
+    bool ShowInDisp_ = true;
+    bool SimpleDispCtrl_ = false;
+
+    int ImageWidth_ = 0, ImageHeight_ = 0;
+    int Xdpi_ = 72, Ydpi_ = 72;
+    Ikutils::DispLayout layout_;
+    Ikutils::IkRect SrcRect_;
+    Ikutils::IkRect DrawnRect_;
+    double ScaleWidth_ = 1.0, ScaleHeight_ = 1.0;
+    IKHANDLE GrayCopy_ = 0;
+    IKHANDLE RefinedCopy_ = 0;
+    struct RefinedKey {
+        double scaleWidth = -1, scaleHeight = -1;
+        int mode = -1, width = -1, height = -1;
+        bool operator==(const RefinedKey&) const = default;
+    } refinedKey_;
+    bool drawnOnDisplay_ = false;
+    bool toOtherDevice_ = false;
+    std::uint32_t gdipToken_ = 0;
+
+    QImage surface_;
+    QPainter* surfacePainter_ = nullptr;
+    bool surfaceCurrent_ = false;  // the surface holds what a display run drew since the last paint
+    QScrollBar* hBar_;
+    QScrollBar* vBar_;
+};
