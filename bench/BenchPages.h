@@ -1,0 +1,8 @@
+#pragma once
+// Pages for the effect and display benchmarks: a 600-dpi A4 1-bit page with text-like
+// runs and a 300-dpi A4 colour page with gradients and noise.
+
+#include "ik7kit.h"
+
+IKHANDLE makeMonoPage();    // 4960 × 7016, 1 bit
+IKHANDLE makeColourPage();  // 2480 × 3508, 24 bits
