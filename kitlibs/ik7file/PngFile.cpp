@@ -195,21 +195,34 @@ struct PngWriter {
     ~PngWriter() { png_destroy_write_struct(&png, &info); }
 };
 
-bool writePng(std::FILE* file, const kit::PixelSource& source, bool interlace, bool transparent, int red, int green,
-              int blue, bool keepAlpha, const char* comment, kit::Progress& progress) {
+// How the bitmap is laid out in the PNG; fixed before any libpng call.
+struct PngLayout {
+    bool indexed, grey, alpha;
+    std::size_t rowBytes;
+};
+
+PngLayout layoutOf(const kit::PixelSource& source, bool keepAlpha) {
+    PngLayout layout{};
+    layout.indexed = source.indexed();
+    layout.grey = layout.indexed && source.identityGreyTable();
+    layout.alpha = !layout.indexed && keepAlpha && source.hasAlpha();
+    const std::size_t width = static_cast<std::size_t>(source.width());
+    layout.rowBytes = layout.indexed ? (width * source.bits() + 7) / 8 : width * (layout.alpha ? 4 : 3);
+    return layout;
+}
+
+// libpng's errors jump back into this function; it keeps no state of its own across them.
+bool encodePng(std::FILE* file, const kit::PixelSource& source, const PngLayout& layout,
+               std::vector<std::uint8_t>& rows, bool interlace, bool transparent, int red, int green, int blue,
+               const char* comment, kit::Progress& progress) {
     PngWriter writer;
     if (!writer.info) return false;
-    const bool indexed = source.indexed();
-    const bool grey = indexed && source.identityGreyTable();
-    const bool alpha = !indexed && keepAlpha && source.hasAlpha();
-    const int channels = indexed ? 1 : alpha ? 4 : 3;
-    const std::size_t rowBytes = indexed ? (static_cast<std::size_t>(source.width()) * source.bits() + 7) / 8
-                                         : static_cast<std::size_t>(source.width()) * channels;
-    std::vector<std::uint8_t> rows(rowBytes * static_cast<std::size_t>(source.height()));
     std::vector<png_color> palette;
     png_color_16 key{};
     std::uint8_t alphas[256];
     if (setjmp(png_jmpbuf(writer.png))) return false;
+    const bool indexed = layout.indexed, grey = layout.grey, alpha = layout.alpha;
+    const std::size_t rowBytes = layout.rowBytes;
     png_structp png = writer.png;
     png_infop info = writer.info;
     png_init_io(png, file);
@@ -258,6 +271,13 @@ bool writePng(std::FILE* file, const kit::PixelSource& source, bool interlace, b
         }
     png_write_end(png, info);
     return true;
+}
+
+bool writePng(std::FILE* file, const kit::PixelSource& source, bool interlace, bool transparent, int red, int green,
+              int blue, bool keepAlpha, const char* comment, kit::Progress& progress) {
+    const PngLayout layout = layoutOf(source, keepAlpha);
+    std::vector<std::uint8_t> rows(layout.rowBytes * static_cast<std::size_t>(source.height()));
+    return encodePng(file, source, layout, rows, interlace, transparent, red, green, blue, comment, progress);
 }
 
 }  // namespace
