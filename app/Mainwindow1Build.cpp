@@ -28,14 +28,15 @@ public:
     PageImage& operator=(const PageImage&) = delete;
 
     IKHANDLE get() const { return image_; }
-    // Releases the current image and takes `image` (0 for none), showing it in the progress window.
+    // Shows `image` (0 for none) in the progress window and releases the image held before.
     void set(IKHANDLE image) {
+        // The display lets go of the old image before it is released.
+        if (progress_) progress_->ShowPage(image);
         if (image_) {
             common_.SetImgHandle(image_);
             common_.FreeMemory();
         }
         image_ = image;
-        if (progress_) progress_->ShowPage(image_);
     }
 
 private:

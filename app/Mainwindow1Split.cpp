@@ -135,6 +135,7 @@ void TMainForm1::SpeedButton3_2Click() {
     QStringList notWritten;
     for (int n = 1; n <= pages; ++n) {
         if (CheckListBox1->item(n - 1)->checkState() != Qt::Checked) continue;
+        if (ProgressForm1) ProgressForm1->ShowPage(0);
         IkFile1->SetFileName(OpenDialog2FileName);
         IkFile1->SetLoadPage(static_cast<std::int16_t>(n - 1));
         IkFile1->LoadFile(vikLoad);
@@ -142,6 +143,7 @@ void TMainForm1::SpeedButton3_2Click() {
         const IKHANDLE page = IkFile1->ImgHandle();
         IkCommon1->SetImgHandle(page);
         IkCommon1->GetImageType();
+        if (ProgressForm1) ProgressForm1->ShowPage(page);
 
         ++exported;
         const QString number = app::exportNumberText(app::exportFileNumber(scheme, n, exported), digits);
@@ -150,6 +152,7 @@ void TMainForm1::SpeedButton3_2Click() {
         const auto code = app::saveCodeKeepingSourceType(IkFile1->ImageFileType());
         if (page != 0 && IkFile1->SaveFile(static_cast<TVIkSaveFile>(code))) ++written;
         else notWritten << QStringLiteral("page ") + QString::number(n);
+        if (ProgressForm1) ProgressForm1->ShowPage(0);
         releaseImage(page);
         IkFile1->SetImgHandle(0);
         if (ProgressForm1) ProgressForm1->PageDone(n);

@@ -1,5 +1,6 @@
 #include "app/Progresswindow1.h"
 
+#include "display/Ikdisp.h"
 #include "widgets/Dxfprogressbar.h"
 #include "widgets/Gradbox.h"
 #include "widgets/Shadolbl.h"
@@ -79,6 +80,15 @@ TProgressForm1::TProgressForm1(QWidget* parent)
     DispBevel->setObjectName(QStringLiteral("DispBevel"));
     DispBevel->setFrameStyle(QFrame::Box | QFrame::Sunken);
     DispBevel->setGeometry(349, 11, 102, 77);
+
+    IkDisp1 = new TVIkDisp(this);
+    IkDisp1->setObjectName(QStringLiteral("IkDisp1"));
+    IkDisp1->setGeometry(351, 13, 98, 73);
+    IkDisp1->SetAppearance(vikLowered);
+    IkDisp1->SetBorderVisible(false);
+    IkDisp1->SetInvalidHatchPattern(false);
+    IkDisp1->SetColor(0x8000000F);  // button face
+    IkDisp1->SetDispScale(1.0);
 }
 
 void TProgressForm1::BeginRun(const QString& fileName, int total) {
@@ -106,4 +116,8 @@ void TProgressForm1::RepaintNow() {
     repaint();
 }
 
-void TProgressForm1::ShowPage(std::uint32_t image) { shownPage_ = image; }
+void TProgressForm1::ShowPage(std::uint32_t image) {
+    IkDisp1->SetImgHandle(image);
+    if (image) IkDisp1->Display(vikScale);
+    IkDisp1->Refresh();
+}

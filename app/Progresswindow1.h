@@ -12,6 +12,7 @@ class TShadowLabel;
 class TdxfProgressBar;
 }  // namespace widgets
 class QFrame;
+class TVIkDisp;
 
 class TProgressForm1 : public QDialog {
     Q_OBJECT
@@ -28,6 +29,8 @@ public:
     widgets::TdxfProgressBar* ProgressBar1 = nullptr;
     // Bevel around the page picture.
     QFrame* DispBevel = nullptr;
+    // The page being processed, fitted.
+    TVIkDisp* IkDisp1 = nullptr;
 
     // Before a run: the file, "0" of `total`, the bar empty; shows the window and paints it.
     void BeginRun(const QString& fileName, int total);
@@ -35,13 +38,9 @@ public:
     void PageDone(int number);
     // After the run (also after a failed one).
     void EndRun();
-    // The page being processed (not owned; 0 for none), shown in the window's picture.
+    // The page being processed (not owned; 0 for none), shown fitted in the window's picture.
     void ShowPage(std::uint32_t image);
-    std::uint32_t ShownPage() const { return shownPage_; }
 
     // Paints the window now, while the caller keeps the event loop busy; input stays queued.
     void RepaintNow();
-
-private:
-    std::uint32_t shownPage_ = 0;
 };

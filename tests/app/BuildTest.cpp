@@ -4,6 +4,7 @@
 #include "app/Progresswindow1.h"
 #include "app/Windows.h"
 #include "Ikfile.h"
+#include "display/Ikdisp.h"
 #include "support/ScriptedPrompts.h"
 #include "widgets/Dxfprogressbar.h"
 #include "widgets/Mccbox.h"
@@ -128,7 +129,14 @@ protected:
 TEST_F(BuildCommand, FirstEntriesKeepEachSourcesCompressionInListOrder) {
     registerFiles({colourSource("a.png"), bilevelSource("b.tif", "Group4"), bilevelSource("c.tif", "LZW"),
                    colourSource("d.jpg"), colourSource("e.bmp"), colourSource("f.gif")});
+    // While each page is written, the progress window shows it.
+    int shownWhileSaving = 0;
+    windows.MainForm1->IkFile1->OnStartSave = [&](TVIkFile* file, const QString&) {
+        shownWhileSaving += windows.ProgressForm1->IkDisp1->ImgHandle() == file->ImgHandle();
+    };
     build({0, 0, 128, 0, 75, 75, 0});
+    EXPECT_EQ(shownWhileSaving, 6);
+    EXPECT_EQ(windows.ProgressForm1->IkDisp1->ImgHandle(), 0u);
     const auto pages = readPages(output());
     ASSERT_EQ(pages.size(), 6u);
     EXPECT_EQ(pages[0].compression, COMPRESSION_NONE);
