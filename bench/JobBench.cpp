@@ -56,8 +56,25 @@ QString fixture(const char* name) { return fixtureDir() + u'/' + QString::fromLa
 
 bool shell(const QString& command) { return QProcess::execute(QStringLiteral("sh"), {QStringLiteral("-c"), command}) == 0; }
 
+// ImageMagick keeps every page of a run in its pixel cache; its stock resource policy is too
+// small for 100 A4 pages, so its runs here get a policy of their own with room for them.
+void allowImageMagickLargeRuns() {
+    const QString dir = fixtureDir() + QStringLiteral("/im-policy");
+    QDir().mkpath(dir);
+    QFile policy(dir + QStringLiteral("/policy.xml"));
+    if (policy.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        policy.write("<policymap>\n"
+                     "  <policy domain=\"resource\" name=\"memory\" value=\"12GiB\"/>\n"
+                     "  <policy domain=\"resource\" name=\"map\" value=\"16GiB\"/>\n"
+                     "  <policy domain=\"resource\" name=\"area\" value=\"4GP\"/>\n"
+                     "  <policy domain=\"resource\" name=\"disk\" value=\"32GiB\"/>\n"
+                     "</policymap>\n");
+    qputenv("MAGICK_CONFIGURE_PATH", dir.toLocal8Bit());
+}
+
 // An A4 page at 300 dpi in colour, and an A4 page at 600 dpi in black and white.
 void makeFixtures() {
+    allowImageMagickLargeRuns();
     if (!QFile::exists(fixture("colour.jpg")))
         shell(QStringLiteral("convert -size 620x877 plasma:fractal -resize 2480x3508! -quality 90 ") + fixture("colour.jpg"));
     if (!QFile::exists(fixture("bilevel.png")))

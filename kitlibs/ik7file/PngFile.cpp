@@ -119,7 +119,12 @@ IKHANDLE loadPngFile(const char* path, int mode, Progress& progress) {
     const png_uint_32 width = png_get_image_width(png, info), height = png_get_image_height(png, info);
     const int bits = bitmapBits(png, info, mode);
     const bool indexed = bits <= 8;
-    if (!plausibleImage(width, height, 32, static_cast<std::uint64_t>(std::max<std::int64_t>(fileSizeOf(path), 1)), kPngMaxRatio))
+    // The file bounds the stored pixel data (deflate expands a bounded number of times); the
+    // bitmap made from it must still fit the header's size fields even when expanded to 32 bits.
+    const int storedBits = png_get_bit_depth(png, info) * png_get_channels(png, info);
+    const auto fileBytes = static_cast<std::uint64_t>(std::max<std::int64_t>(fileSizeOf(path), 1));
+    if (!plausibleImage(width, height, storedBits, fileBytes, kPngMaxRatio) ||
+        !plausibleImage(width, height, 32, UINT64_MAX, UINT64_MAX))
         return fail<IKHANDLE>(IK_ERR_FILE_READ, 0);
     png_set_strip_16(png);
     if (!indexed) {

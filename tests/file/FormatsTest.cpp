@@ -88,6 +88,19 @@ TEST_F(Formats, EveryGifImageIsAPage) {
     EXPECT_EQ(loadPage(gif, 3), 0u);
 }
 
+// A scanned blank page compresses to a few kilobytes; its size alone must not make it suspect.
+TEST_F(Formats, NearlyBlankBilevelPagesAtSixHundredDpiLoad) {
+    const std::string png = path("blank.png");
+    ASSERT_EQ(shell("convert -size 4960x7016 xc:white -fill black -draw 'rectangle 100,100 200,200' "
+                    "-monochrome -depth 1 PNG:'" + png + "'"), 0);
+    KitImage page(loadPage(png));
+    ASSERT_NE(page.get(), 0u);
+    IKIMAGEINFO info{};
+    ASSERT_TRUE(IkGetImageType(page.get(), &info));
+    EXPECT_EQ(info.valueA, 1);
+    EXPECT_EQ(info.width, 4960);
+}
+
 TEST_F(Formats, OurFilesReadBackInImageMagick) {
     KitImage colour(loadPage([&] {
         const std::string file = path("colour.tif");
