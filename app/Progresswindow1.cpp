@@ -120,4 +120,6 @@ void TProgressForm1::ShowPage(std::uint32_t image) {
     IkDisp1->SetImgHandle(image);
     if (image) IkDisp1->Display(vikScale);
     IkDisp1->Refresh();
+    // The run keeps the event loop busy, so the picture is put on the screen now.
+    IkDisp1->repaint();
 }
