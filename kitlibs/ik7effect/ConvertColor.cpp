@@ -58,14 +58,37 @@ bool toOneBit(const DibView& src, const DibView& dst, std::uint8_t threshold, bo
     return true;
 }
 
+// Source rows as B, G, R bytes: 24-bit and plain 32-bit rows are used in place, other
+// depths are read through a RowReader into a buffer of B, G, R, A.
+class ColourRows {
+public:
+    explicit ColourRows(const DibView& src)
+        : reader_(src), rows_(rowsOf(src)),
+          inPlace_(src.header().biBitCount == 24 ||
+                   (src.header().biBitCount == 32 && src.header().biCompression != platform::kBiBitFields)),
+          step_(src.header().biBitCount == 24 ? 3 : 4),
+          buffer_(inPlace_ ? 0 : static_cast<std::size_t>(src.width()) * 4) {}
+    const std::uint8_t* row(std::int32_t y) {
+        if (inPlace_) return rows_[static_cast<std::size_t>(y)];
+        reader_.read(y, buffer_.data());
+        return buffer_.data();
+    }
+    int step() const { return step_; }
+
+private:
+    RowReader reader_;
+    std::vector<std::uint8_t*> rows_;
+    bool inPlace_;
+    int step_;
+    std::vector<std::uint8_t> buffer_;
+};
+
 bool toPalette(const DibView& src, IKHANDLE& result, int bits, Progress& progress) {
-    const RowReader reader(src);
+    ColourRows rows(src);
     const std::int32_t width = src.width(), height = src.height();
-    std::vector<std::uint8_t> bgra(static_cast<std::size_t>(width) * 4);
     Quantizer quantizer(1 << bits);
     for (std::int32_t y = 0; y < height; ++y) {
-        reader.read(y, bgra.data());
-        quantizer.add(bgra.data(), width);
+        quantizer.add(rows.row(y), width, rows.step());
         if (!progress.step(y + 1, 2 * static_cast<std::int64_t>(height))) return false;
     }
     quantizer.build();
@@ -76,12 +99,15 @@ bool toPalette(const DibView& src, IKHANDLE& result, int bits, Progress& progres
     for (std::size_t i = 0; i < palette.size(); ++i)
         dst.colours()[i] = platform::RgbQuad{static_cast<std::uint8_t>(palette[i]), static_cast<std::uint8_t>(palette[i] >> 8),
                                              static_cast<std::uint8_t>(palette[i] >> 16), 0};
+    const std::vector<std::uint8_t*> out = rowsOf(dst);
+    std::vector<std::uint8_t> indices(bits == 8 ? 0 : static_cast<std::size_t>(width));
     for (std::int32_t y = 0; y < height; ++y) {
-        reader.read(y, bgra.data());
-        std::uint8_t* out = dst.row(y);
-        for (std::int32_t x = 0; x < width; ++x) {
-            const std::uint8_t* p = &bgra[static_cast<std::size_t>(x) * 4];
-            setPixel(out, x, bits, quantizer.indexOf(p[0], p[1], p[2]));
+        std::uint8_t* row = out[static_cast<std::size_t>(y)];
+        if (bits == 8) {
+            quantizer.map(rows.row(y), width, rows.step(), row);
+        } else {
+            quantizer.map(rows.row(y), width, rows.step(), indices.data());
+            for (std::int32_t x = 0; x < width; ++x) setPixel(row, x, bits, indices[static_cast<std::size_t>(x)]);
         }
         if (!progress.step(height + y + 1, 2 * static_cast<std::int64_t>(height))) return false;
     }

@@ -42,6 +42,18 @@ void copyResolution(const DibView& from, const DibView& to, bool swapped) {
     to.header().biYPelsPerMeter = swapped ? from.header().biXPelsPerMeter : from.header().biYPelsPerMeter;
 }
 
+std::vector<std::uint8_t*> rowsOf(const DibView& dib) {
+    std::vector<std::uint8_t*> rows(static_cast<std::size_t>(dib.height()));
+    const std::uint32_t stride = dib.stride();
+    std::uint8_t* pixels = dib.pixels();
+    const bool bottomUp = dib.header().biHeight > 0;
+    for (std::size_t y = 0; y < rows.size(); ++y) {
+        const std::size_t stored = bottomUp ? rows.size() - 1 - y : y;
+        rows[y] = pixels + stored * stride;
+    }
+    return rows;
+}
+
 namespace {
 
 void channel(std::uint32_t mask, int& shift, int& width) {
@@ -102,10 +114,8 @@ void RowReader::read(std::int32_t y, std::uint8_t* bgra) const {
     const std::int32_t width = dib_.width();
     if (bits_ == 24) {
         for (std::int32_t x = 0; x < width; ++x, bgra += 4, row += 3) {
-            bgra[0] = row[0];
-            bgra[1] = row[1];
-            bgra[2] = row[2];
-            bgra[3] = 255;
+            const std::uint32_t pixel = 0xFF000000u | (row[2] << 16) | (row[1] << 8) | row[0];
+            std::memcpy(bgra, &pixel, 4);
         }
         return;
     }

@@ -21,6 +21,10 @@ IKHANDLE allocateGrey(std::int32_t width, std::int32_t height);
 // The resolution of `from` copied into `to`, optionally swapped (quarter turns).
 void copyResolution(const DibView& from, const DibView& to, bool swapped);
 
+// The address of every row counted from the top, so that hot loops need no header
+// arithmetic per pixel.
+std::vector<std::uint8_t*> rowsOf(const DibView& dib);
+
 // A packed pixel value (palette index, or the raw 16/24/32-bit value) of row x.
 inline std::uint32_t getPixel(const std::uint8_t* row, std::int32_t x, int bits) {
     switch (bits) {

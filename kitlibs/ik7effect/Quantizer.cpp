@@ -16,18 +16,68 @@ void Quantizer::exactColour(std::uint32_t rgb) {
     exact_.push_back(rgb);
 }
 
-void Quantizer::add(const std::uint8_t* bgra, std::int32_t count) {
-    for (std::int32_t i = 0; i < count; ++i, bgra += 4) {
-        Bin& bin = bins_[binOf(bgra[0], bgra[1], bgra[2])];
-        ++bin.count;
-        bin.blue += bgra[0];
-        bin.green += bgra[1];
-        bin.red += bgra[2];
-        exactColour((bgra[2] << 16) | (bgra[1] << 8) | bgra[0]);
+namespace {
+
+// Pixels the 32-bit lanes can take before a sum of 255s could overflow.
+constexpr std::uint32_t kLanePixels = 0xFFFFFFFFu / 255u;
+
+}  // namespace
+
+void Quantizer::flushLanes() {
+    for (std::size_t i = 0; i < lanes_.size(); ++i) {
+        const Lanes& lane = lanes_[i];
+        if (!lane[0]) continue;
+        Bin& bin = bins_[i];
+        bin.count += lane[0];
+        bin.blue += lane[1];
+        bin.green += lane[2];
+        bin.red += lane[3];
+        lanes_[i] = Lanes{0, 0, 0, 0};
+    }
+    pixelsInLanes_ = 0;
+}
+
+template <int Step>
+void Quantizer::addPixels(const std::uint8_t* p, std::int32_t count) {
+    std::int32_t i = 0;
+    // While the colours may still fit the palette, each is also kept exactly.
+    for (; i < count && !tooMany_; ++i, p += Step) {
+        lanes_[static_cast<std::size_t>(binOf(p[0], p[1], p[2]))] += Lanes{1u, p[0], p[1], p[2]};
+        exactColour((p[2] << 16) | (p[1] << 8) | p[0]);
+    }
+    Lanes* lanes = lanes_.data();
+    for (; i < count; ++i, p += Step) lanes[binOf(p[0], p[1], p[2])] += Lanes{1u, p[0], p[1], p[2]};
+}
+
+void Quantizer::add(const std::uint8_t* pixels, std::int32_t count, int step) {
+    while (count > 0) {
+        if (pixelsInLanes_ == kLanePixels) flushLanes();
+        const auto part = static_cast<std::int32_t>(std::min<std::uint32_t>(static_cast<std::uint32_t>(count), kLanePixels - pixelsInLanes_));
+        if (step == 3) addPixels<3>(pixels, part);
+        else addPixels<4>(pixels, part);
+        pixelsInLanes_ += static_cast<std::uint32_t>(part);
+        pixels += static_cast<std::size_t>(part) * static_cast<std::size_t>(step);
+        count -= part;
     }
 }
 
+template <int Step>
+void Quantizer::mapPixels(const std::uint8_t* p, std::int32_t count, std::uint8_t* indices) const {
+    if (!tooMany_) {
+        for (std::int32_t i = 0; i < count; ++i, p += Step) indices[i] = indexOf(p[0], p[1], p[2]);
+        return;
+    }
+    const std::uint8_t* table = binIndex_.data();
+    for (std::int32_t i = 0; i < count; ++i, p += Step) indices[i] = table[binOf(p[0], p[1], p[2])];
+}
+
+void Quantizer::map(const std::uint8_t* pixels, std::int32_t count, int step, std::uint8_t* indices) const {
+    if (step == 3) mapPixels<3>(pixels, count, indices);
+    else mapPixels<4>(pixels, count, indices);
+}
+
 void Quantizer::build() {
+    flushLanes();
     palette_.clear();
     if (!tooMany_) {
         palette_ = exact_;

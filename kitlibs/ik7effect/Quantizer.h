@@ -15,10 +15,12 @@ class Quantizer {
 public:
     explicit Quantizer(int maxColours) : maxColours_(maxColours) {}
 
-    // Counts one row of BGRA pixels.
-    void add(const std::uint8_t* bgra, std::int32_t count);
+    // Counts `count` pixels of B, G, R bytes, one every `step` (3 or 4) bytes.
+    void add(const std::uint8_t* pixels, std::int32_t count, int step);
     // Builds the palette (as 0x00RRGGBB) after all rows were added.
     void build();
+    // The palette indices of `count` pixels laid out as for add().
+    void map(const std::uint8_t* pixels, std::int32_t count, int step, std::uint8_t* indices) const;
 
     const std::vector<std::uint32_t>& palette() const { return palette_; }
     // The palette index of a colour.
@@ -29,13 +31,23 @@ private:
         std::uint32_t count = 0;
         std::uint64_t red = 0, green = 0, blue = 0;
     };
+    // Count, blue, green and red sums of one bin in 32-bit lanes, so that a pixel is
+    // counted by a single vector addition; moved into bins_ before the lanes can overflow.
+    using Lanes = std::uint32_t __attribute__((vector_size(16)));
     static int binOf(std::uint8_t b, std::uint8_t g, std::uint8_t r) { return ((r >> 3) << 10) | ((g >> 3) << 5) | (b >> 3); }
     void exactColour(std::uint32_t rgb);
+    template <int Step>
+    void addPixels(const std::uint8_t* pixels, std::int32_t count);
+    template <int Step>
+    void mapPixels(const std::uint8_t* pixels, std::int32_t count, std::uint8_t* indices) const;
+    void flushLanes();
     void medianCut();
     void mapBins();
 
     int maxColours_;
     std::vector<Bin> bins_ = std::vector<Bin>(32768);
+    std::vector<Lanes> lanes_ = std::vector<Lanes>(32768);
+    std::uint32_t pixelsInLanes_ = 0;
     // Distinct exact colours while there are at most maxColours_ of them.
     std::vector<std::uint32_t> exact_;
     bool tooMany_ = false;

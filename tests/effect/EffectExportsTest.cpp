@@ -94,6 +94,24 @@ TEST_F(Effect, QuarterTurnsPutEveryPixelWhereTheTurnSends) {
     }
 }
 
+TEST_F(Effect, QuarterTurnsOfImagesLargerThanATileMoveEveryPixel) {
+    // Sizes that leave partial tiles and partial groups of packed columns at both ends.
+    for (int bits : kDepths)
+        for (auto [w, h] : {std::pair{150, 70}, std::pair{65, 129}}) {
+            SCOPED_TRACE(testing::Message() << bits << " bits, " << w << " x " << h);
+            KitImage src(randomImage(w, h, bits, 31u * static_cast<unsigned>(bits) + static_cast<unsigned>(w)));
+            KitImage left(turn(src.get(), 9000)), right(turn(src.get(), -9000)), half(turn(src.get(), 18000));
+            ASSERT_TRUE(left.get() && right.get() && half.get());
+            for (std::int32_t y = 0; y < h; ++y)
+                for (std::int32_t x = 0; x < w; ++x) {
+                    const std::uint32_t v = valueAt(src.get(), x, y);
+                    ASSERT_EQ(valueAt(left.get(), y, w - 1 - x), v) << x << "," << y;
+                    ASSERT_EQ(valueAt(right.get(), h - 1 - y, x), v) << x << "," << y;
+                    ASSERT_EQ(valueAt(half.get(), w - 1 - x, h - 1 - y), v) << x << "," << y;
+                }
+        }
+}
+
 TEST_F(Effect, OtherAnglesTurnInsideTheBoundingBoxOnTheBackground) {
     KitImage src(IkCreateImage(40, 20, 24, 255, 255, 255, 0, 0, 0, 0));
     KitImage turned(turn(src.get(), 4500, 255, 0, 0));
