@@ -18,8 +18,6 @@ using Rect = IKRECT;
 
 }  // namespace
 
-TVIkEffect* TVIkEffect::progressOwner_ = nullptr;
-
 struct TVIkEffect::Tail {
     IKPROGRESSPROC proc;
     const char* caption;
@@ -27,26 +25,14 @@ struct TVIkEffect::Tail {
     const char* button;
 };
 
-TVIkEffect::TVIkEffect(QObject* owner) : QObject(owner), attachment_(vikGroupMain) { progressOwner_ = nullptr; }
+TVIkEffect::TVIkEffect(QObject* owner) : QObject(owner), attachment_(vikGroupMain) { IkProgressSlot<TVIkEffect>::release(); }
 
 TVIkEffect::~TVIkEffect() {
-    if (progressOwner_ == this) progressOwner_ = nullptr;
+    IkProgressSlot<TVIkEffect>::forget(this);
 }
 
 void TVIkEffect::DoProgress(std::int16_t percent) {
     if (OnProgress) OnProgress(this, percent);
-}
-
-std::int32_t TVIkEffect::progressProc(std::int32_t value) {
-    TVIkEffect* owner = progressOwner_;
-    if (!owner) return 0;
-    const auto percent = static_cast<std::int16_t>(value & 0xFFFF);
-    if (percent != owner->lastPercent_) {
-        owner->lastPercent_ = percent;
-        owner->DoProgress(percent);
-    }
-    // The event may have cancelled the operation, or destroyed or replaced the owner.
-    return progressOwner_ && !progressOwner_->Cancel_ ? -1 : 0;
 }
 
 void TVIkEffect::takeStatus() {
@@ -57,14 +43,11 @@ template <typename R, typename Call>
 R TVIkEffect::withProgress(Call call) {
     lastPercent_ = 0;
     Cancel_ = false;
-    IKPROGRESSPROC proc = nullptr;
-    if (Caption_.isEmpty() && Message_.isEmpty() && ButtonName_.isEmpty() && !progressOwner_) {
-        progressOwner_ = this;
-        proc = progressProc;
-    }
+    const IKPROGRESSPROC proc =
+        IkProgressSlot<TVIkEffect>::claim(this, !Caption_.isEmpty() || !Message_.isEmpty() || !ButtonName_.isEmpty());
     const QByteArray caption = Caption_.toUtf8(), message = Message_.toUtf8(), button = ButtonName_.toUtf8();
     const R result = call(Tail{proc, caption.constData(), message.constData(), button.constData()});
-    progressOwner_ = nullptr;
+    IkProgressSlot<TVIkEffect>::release();
     takeStatus();
     return result;
 }

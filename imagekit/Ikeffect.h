@@ -6,6 +6,7 @@
 // library's status. Progress is relayed as in the file component.
 
 #include "IkAttachment.h"
+#include "IkProgressSlot.h"
 #include "Ikinit.h"
 
 #include <QObject>
@@ -201,7 +202,7 @@ private:
     void takeStatus();
     static IKBOOL flagOf(bool value) { return value ? IK_TRUE : IK_FALSE; }
     static std::uint8_t low8(std::int32_t value) { return static_cast<std::uint8_t>(value & 0xFF); }
-    static std::int32_t progressProc(std::int32_t percent);
+    friend class IkProgressSlot<TVIkEffect>;
 
     IkAttachment attachment_;
     QString ButtonName_;
@@ -222,5 +223,4 @@ private:
     std::int16_t lastPercent_ = 0;
 
     // The class's single progress owner slot.
-    static TVIkEffect* progressOwner_;
 };

@@ -26,7 +26,6 @@ Proc typed(IkAnyProc entry) {
 
 }  // namespace
 
-TVIkFile* TVIkFile::progressOwner_ = nullptr;
 
 TCExif::~TCExif() { freeThumbnail(); }
 
@@ -87,10 +86,10 @@ void TCExif::Assign(const TCExif& other) {
     Thumbnail = other.Thumbnail;
 }
 
-TVIkFile::TVIkFile(QObject* owner) : QObject(owner), attachment_(vikGroupMain) { progressOwner_ = nullptr; }
+TVIkFile::TVIkFile(QObject* owner) : QObject(owner), attachment_(vikGroupMain) { IkProgressSlot<TVIkFile>::release(); }
 
 TVIkFile::~TVIkFile() {
-    if (progressOwner_ == this) progressOwner_ = nullptr;
+    IkProgressSlot<TVIkFile>::forget(this);
     // Exif_ frees its thumbnail, then attachment_ detaches; ImgHandle is not freed.
 }
 
@@ -126,29 +125,13 @@ void TVIkFile::takeStatus() {
     if (IkGetErrorStatus) ErrorCode_ = IkGetErrorStatus();
 }
 
-std::int32_t TVIkFile::progressProc(std::int32_t value) {
-    TVIkFile* owner = progressOwner_;
-    if (!owner) return 0;
-    const auto percent = static_cast<std::int16_t>(value & 0xFFFF);
-    if (percent != owner->lastPercent_) {
-        owner->lastPercent_ = percent;
-        owner->DoProgress(percent);
-    }
-    // The event may have cancelled the operation, or destroyed or replaced the owner.
-    return progressOwner_ && !progressOwner_->Cancel_ ? -1 : 0;
-}
-
 IKPROGRESSPROC TVIkFile::setUpProgress() {
     lastPercent_ = 0;
     Cancel_ = false;
-    if (Caption_.isEmpty() && Message_.isEmpty() && ButtonName_.isEmpty() && !progressOwner_) {
-        progressOwner_ = this;
-        return progressProc;
-    }
-    return nullptr;
+    return IkProgressSlot<TVIkFile>::claim(this, !Caption_.isEmpty() || !Message_.isEmpty() || !ButtonName_.isEmpty());
 }
 
-void TVIkFile::tearDownProgress() { progressOwner_ = nullptr; }
+void TVIkFile::tearDownProgress() { IkProgressSlot<TVIkFile>::release(); }
 
 IKHANDLE TVIkFile::loadWith(TVIkLoadFile format, IKPROGRESSPROC progress, bool& available) {
     const QByteArray name = FileName_.toUtf8(), caption = Caption_.toUtf8(), message = Message_.toUtf8(),

@@ -4,6 +4,7 @@
 // clamps them in their setters, relays progress and keeps the status of the last call.
 
 #include "IkAttachment.h"
+#include "IkProgressSlot.h"
 #include "Ikinit.h"
 
 #include <QObject>
@@ -204,12 +205,12 @@ protected:
 
 private:
     friend class TCExif;
+    friend class IkProgressSlot<TVIkFile>;
     static std::int16_t clampByte(std::int16_t value, std::int16_t most) {
         return value < 0 ? 0 : value > most ? most : value;
     }
     static IKBOOL flagOf(bool value) { return value ? IK_TRUE : IK_FALSE; }
     // The progress function handed to the library while this component holds the slot.
-    static std::int32_t progressProc(std::int32_t percent);
     IKPROGRESSPROC setUpProgress();
     static void tearDownProgress();
     void takeStatus();
@@ -245,5 +246,4 @@ private:
     TCExif Exif_{this};
 
     // The class's single progress owner slot.
-    static TVIkFile* progressOwner_;
 };
