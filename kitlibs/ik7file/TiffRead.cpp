@@ -9,6 +9,7 @@
 #include "Orientation.h"
 #include "Codecs.h"
 #include "TiffHandle.h"
+#include "TiffRawCopy.h"
 
 #include <algorithm>
 #include <cmath>
@@ -340,7 +341,9 @@ IKHANDLE loadTiffPage(const char* path, int page, Progress& progress) {
     }
     if (progress.stopped()) return fail<IKHANDLE>(IK_ERR_CANCELLED, 0);
     if (!ok) return fail<IKHANDLE>(IK_ERR_FILE_READ, 0);
-    return applyOrientation(image.release(), p.orientation);
+    const IKHANDLE upright = applyOrientation(image.release(), p.orientation);
+    if (upright) rememberTiffPage(tif.get(), path, page, upright);
+    return upright;
 }
 
 }  // namespace kit

@@ -7,9 +7,12 @@
 #include "Progress.h"
 #include "TiffChain.h"
 #include "TiffHandle.h"
+#include "TiffRawCopy.h"
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
+#include <memory>
 #include <vector>
 
 namespace {
@@ -62,6 +65,40 @@ bool planPage(const PixelSource& source, int compression, int colourSpaceOrQuali
     return true;
 }
 
+std::uint16_t pageBitsPerSample(const PixelSource& source, const PagePlan& plan) {
+    if (plan.kind == PageKind::Bilevel) return 1;
+    return plan.kind == PageKind::Palette ? static_cast<std::uint16_t>(source.bits()) : 8;
+}
+
+std::uint16_t pageSamples(const PagePlan& plan) {
+    if (plan.kind == PageKind::Rgb) return 3;
+    return plan.kind == PageKind::Rgba || plan.kind == PageKind::Cmyk ? 4 : 1;
+}
+
+std::uint16_t pagePhotometric(int compression, const PagePlan& plan) {
+    switch (plan.kind) {
+    case PageKind::Bilevel: return PHOTOMETRIC_MINISWHITE;
+    case PageKind::Palette: return PHOTOMETRIC_PALETTE;
+    case PageKind::Grey: return PHOTOMETRIC_MINISBLACK;
+    case PageKind::Rgb: return compression == kJpeg ? PHOTOMETRIC_YCBCR : PHOTOMETRIC_RGB;
+    case PageKind::Rgba: return PHOTOMETRIC_RGB;
+    case PageKind::Cmyk: return PHOTOMETRIC_SEPARATED;
+    }
+    return PHOTOMETRIC_RGB;
+}
+
+// The page as the encoder would write it, which a copied page must match.
+kit::PageShape pageShape(const PixelSource& source, int compression, const PagePlan& plan) {
+    kit::PageShape shape;
+    shape.compression = kTiffCompression[compression];
+    shape.group3TwoD = compression == kGroup3TwoD;
+    shape.photometric = pagePhotometric(compression, plan);
+    shape.bitsPerSample = pageBitsPerSample(source, plan);
+    shape.samples = pageSamples(plan);
+    shape.alpha = plan.kind == PageKind::Rgba;
+    return shape;
+}
+
 void setPageTags(TIFF* tif, const PixelSource& source, int compression, const PagePlan& plan, const char* comment,
                  bool oneStrip) {
     const auto width = static_cast<std::uint32_t>(source.width());
@@ -71,21 +108,13 @@ void setPageTags(TIFF* tif, const PixelSource& source, int compression, const Pa
     TIFFSetField(tif, TIFFTAG_ORIENTATION, ORIENTATION_TOPLEFT);
     TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
     TIFFSetField(tif, TIFFTAG_COMPRESSION, kTiffCompression[compression]);
-    const std::uint16_t bits = plan.kind == PageKind::Bilevel ? 1
-                               : plan.kind == PageKind::Palette ? static_cast<std::uint16_t>(source.bits())
-                                                                : 8;
-    const std::uint16_t samples = plan.kind == PageKind::Rgb ? 3
-                                  : plan.kind == PageKind::Rgba || plan.kind == PageKind::Cmyk ? 4
-                                                                                                : 1;
+    const std::uint16_t bits = pageBitsPerSample(source, plan);
+    const std::uint16_t samples = pageSamples(plan);
     // The depth comes first: libtiff sizes the colour map by it.
     TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, bits);
     TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, samples);
-    switch (plan.kind) {
-    case PageKind::Bilevel:
-        TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISWHITE);
-        break;
-    case PageKind::Palette: {
-        TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_PALETTE);
+    TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, pagePhotometric(compression, plan));
+    if (plan.kind == PageKind::Palette) {
         std::vector<std::uint16_t> red, green, blue;
         for (const platform::RgbQuad& c : source.table()) {
             red.push_back(std::uint16_t(c.red * 257));
@@ -93,26 +122,11 @@ void setPageTags(TIFF* tif, const PixelSource& source, int compression, const Pa
             blue.push_back(std::uint16_t(c.blue * 257));
         }
         TIFFSetField(tif, TIFFTAG_COLORMAP, red.data(), green.data(), blue.data());
-        break;
-    }
-    case PageKind::Grey: TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISBLACK); break;
-    case PageKind::Rgb:
-        if (compression == kJpeg) {
-            TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_YCBCR);
-        } else {
-            TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB);
-        }
-        break;
-    case PageKind::Rgba: {
-        TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB);
+    } else if (plan.kind == PageKind::Rgba) {
         const std::uint16_t extra[] = {EXTRASAMPLE_UNASSALPHA};
         TIFFSetField(tif, TIFFTAG_EXTRASAMPLES, 1, extra);
-        break;
-    }
-    case PageKind::Cmyk:
-        TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_SEPARATED);
+    } else if (plan.kind == PageKind::Cmyk) {
         TIFFSetField(tif, TIFFTAG_INKSET, INKSET_CMYK);
-        break;
     }
     if (compression == kGroup3TwoD) TIFFSetField(tif, TIFFTAG_GROUP3OPTIONS, GROUP3OPT_2DENCODING);
     if (compression == kGroup3OneD) TIFFSetField(tif, TIFFTAG_GROUP3OPTIONS, 0);
@@ -168,35 +182,49 @@ void pageRow(const PixelSource& source, const PagePlan& plan, std::int32_t y, st
     }
 }
 
-// Writes the page into an open file; false on a write failure or a stop answer.
-bool writePage(TIFF* tif, const PixelSource& source, int compression, const PagePlan& plan, const char* comment,
-               bool oneStrip, kit::Progress& progress) {
+// Encodes the page into an open file strip by strip; false on a write failure or a stop answer.
+bool encodePage(TIFF* tif, const PixelSource& source, int compression, const PagePlan& plan, const char* comment,
+                bool oneStrip, kit::Progress& progress) {
     setPageTags(tif, source, compression, plan, comment, oneStrip);
     const tmsize_t rowBytes = TIFFScanlineSize(tif);
     if (rowBytes <= 0) return false;
-    std::vector<std::uint8_t> row(static_cast<std::size_t>(std::max<tmsize_t>(rowBytes, source.width() * 4)));
+    const auto height = static_cast<std::uint32_t>(source.height());
+    std::uint32_t rowsPerStrip = height;
+    TIFFGetField(tif, TIFFTAG_ROWSPERSTRIP, &rowsPerStrip);
+    rowsPerStrip = std::clamp<std::uint32_t>(rowsPerStrip, 1, height);
+    // One row more than a strip, so that a CMYK row may be built in place wider than it ends.
+    std::vector<std::uint8_t> strip(static_cast<std::size_t>(rowBytes) * rowsPerStrip +
+                                    static_cast<std::size_t>(source.width()) * 4);
     std::vector<std::uint8_t> rgb(static_cast<std::size_t>(source.width()) * 3);
-    for (std::int32_t y = 0; y < source.height(); ++y) {
-        pageRow(source, plan, y, row.data(), rgb);
-        if (TIFFWriteScanline(tif, row.data(), static_cast<std::uint32_t>(y), 0) < 0) return false;
-        if (!progress.report(static_cast<std::uint64_t>(y) + 1, static_cast<std::uint64_t>(source.height())))
-            return false;
+    for (std::uint32_t y0 = 0; y0 < height; y0 += rowsPerStrip) {
+        const std::uint32_t rows = std::min(rowsPerStrip, height - y0);
+        for (std::uint32_t r = 0; r < rows; ++r)
+            pageRow(source, plan, static_cast<std::int32_t>(y0 + r), strip.data() + static_cast<std::size_t>(r) * rowBytes, rgb);
+        const tstrip_t index = TIFFComputeStrip(tif, y0, 0);
+        if (TIFFWriteEncodedStrip(tif, index, strip.data(), rowBytes * rows) < 0) return false;
+        if (!progress.report(y0 + rows, height)) return false;
     }
-    return TIFFWriteDirectory(tif) != 0;
+    return true;
 }
 
 std::uint16_t failureStatus(const kit::Progress& progress) {
     return progress.stopped() ? IK_ERR_CANCELLED : IK_ERR_FILE_WRITE;
 }
 
-IKBOOL appendPage(const char* path, const PixelSource& source, int compression, const PagePlan& plan,
-                  const char* comment, bool oneStrip, kit::Progress& progress) {
+// Writes the page into the current directory of an open file, without closing the directory.
+using PageWriter = std::function<bool(TIFF*, kit::Progress&)>;
+
+bool writePage(TIFF* tif, const PageWriter& writer, kit::Progress& progress) {
+    return writer(tif, progress) && TIFFWriteDirectory(tif) != 0;
+}
+
+IKBOOL appendPage(const char* path, const PageWriter& writer, kit::Progress& progress) {
     // Only a well-formed TIFF is appended to; anything else is left untouched.
     const std::optional<kit::TiffAppendPoint> point = kit::findAppendPoint(path);
     if (!point || !kit::openTiff(path, "r")) return kit::fail(IK_ERR_FILE_READ, IK_FALSE);
     kit::TiffPtr tif = kit::openTiff(path, "a");
     if (!tif) return kit::fail(IK_ERR_FILE_OPEN, IK_FALSE);
-    const bool written = writePage(tif.get(), source, compression, plan, comment, oneStrip, progress);
+    const bool written = writePage(tif.get(), writer, progress);
     const bool closed = written && TIFFFlush(tif.get()) != 0;
     tif.reset();
     if (closed) return IK_TRUE;
@@ -204,17 +232,21 @@ IKBOOL appendPage(const char* path, const PixelSource& source, int compression, 
     return kit::fail(failureStatus(progress), IK_FALSE);
 }
 
-IKBOOL writeNewFile(const char* path, const PixelSource& source, int compression, const PagePlan& plan,
-                    const char* comment, bool oneStrip, kit::Progress& progress) {
+IKBOOL writeNewFile(const char* path, const PageWriter& writer, kit::Progress& progress) {
     kit::AtomicOutput output(path);
     if (!output.ready()) return kit::fail(IK_ERR_FILE_OPEN, IK_FALSE);
     kit::TiffPtr tif = kit::openTiff(output.path(), "w");
     if (!tif) return kit::fail(IK_ERR_FILE_OPEN, IK_FALSE);
-    const bool written = writePage(tif.get(), source, compression, plan, comment, oneStrip, progress);
+    const bool written = writePage(tif.get(), writer, progress);
     const bool flushed = written && TIFFFlush(tif.get()) != 0;
     tif.reset();
     if (!flushed) return kit::fail(failureStatus(progress), IK_FALSE);
     return output.commit() ? IK_TRUE : kit::fail(IK_ERR_FILE_WRITE, IK_FALSE);
+}
+
+IKBOOL savePage(const char* path, bool append, const PageWriter& writer, kit::Progress& progress) {
+    if (append && kit::fileSizeOf(path) >= 0) return appendPage(path, writer, progress);
+    return writeNewFile(path, writer, progress);
 }
 
 }  // namespace
@@ -230,9 +262,21 @@ IK_API IKBOOL IKTiffFileSave(const char* path, IKHANDLE image, int32_t compressi
         if (!source.usable()) return kit::fail(source.failureStatus(), IK_FALSE);
         PagePlan plan;
         if (!planPage(source, compression, colorSpaceOrQuality, plan)) return kit::fail(IK_ERR_FORMAT, IK_FALSE);
+        const char* description = comment;
+        // An unchanged page loaded from a TIFF in this very layout is copied, not encoded again.
+        const std::unique_ptr<kit::RawTiffPage> raw =
+            kit::RawTiffPage::prepare(image, pageShape(source, compression, plan));
+        if (raw) {
+            kit::Progress relay(progress);
+            const IKBOOL copied = savePage(path, append != 0, [&](TIFF* tif, kit::Progress& p) {
+                return raw->write(tif, description, p);
+            }, relay);
+            if (copied || relay.stopped()) return copied;
+            platform::setKitStatus(IK_OK);
+        }
         kit::Progress relay(progress);
-        if (append && kit::fileSizeOf(path) >= 0)
-            return appendPage(path, source, compression, plan, comment, oneStrip != 0, relay);
-        return writeNewFile(path, source, compression, plan, comment, oneStrip != 0, relay);
+        return savePage(path, append != 0, [&](TIFF* tif, kit::Progress& p) {
+            return encodePage(tif, source, compression, plan, description, oneStrip != 0, p);
+        }, relay);
     });
 }
