@@ -170,6 +170,7 @@ private:
     bool toOtherDevice_ = false;
     std::uint32_t gdipToken_ = 0;
 
+    QImage composition_;  // the off-screen composition of the picture, reused while its size holds
     QImage surface_;
     QPainter* surfacePainter_ = nullptr;
     bool surfaceCurrent_ = false;  // the surface holds what a display run drew since the last paint

@@ -57,11 +57,13 @@ bool TVIkDisp::drawRectOfImage(QPainter& p, IKHANDLE image, int x, int y, int w,
     const std::uint8_t* bits = header + h0.biSize + Ikdllprocs::GetDibPalSize(header);
     if (SimpleDispCtrl_) return Ikdllprocs::_StretchDIBits(&p, x, y, w, h, sx, sy, sw, sh, bits, header, 0, 0) != 0;
 
-    QImage composed(w, h, QImage::Format_RGB32);
-    if (composed.isNull()) return false;
+    // The composition is kept between runs: a new one of this size each run costs more than
+    // drawing it, in fresh pages. Every pixel of it is drawn again below.
+    if (composition_.size() != QSize(w, h)) composition_ = QImage(w, h, QImage::Format_RGB32);
+    if (composition_.isNull()) return false;
     bool ok = true;
     {
-        QPainter memory(&composed);
+        QPainter memory(&composition_);
         if (ShowInDisp_) ok = Ikdllprocs::_StretchDIBits(&memory, 0, 0, w, h, sx, sy, sw, sh, bits, header, 0, 0) != 0;
         else if (Ikdllprocs::_BoxFull) Ikdllprocs::_BoxFull(&memory, 0, 0, w, h, colorRef(resolved(Color_)));
     }
@@ -73,7 +75,7 @@ bool TVIkDisp::drawRectOfImage(QPainter& p, IKHANDLE image, int x, int y, int w,
     p.save();
     const IkRect& d = layout_.dispIncl;
     if (!toOtherDevice_) p.setClipRect(QRect(d.left, d.top, d.right - d.left + 1, d.bottom - d.top + 1));
-    p.drawImage(x, y, composed);
+    p.drawImage(x, y, composition_);
     p.restore();
     return true;
 }

@@ -4,6 +4,12 @@
 #include <cmath>
 
 namespace kit {
+namespace {
+
+// Rows of 8-bit values a 16-bit sum can take without overflowing (257 × 255 = 65535).
+constexpr std::int32_t kMaxRunRows = 257;
+
+}  // namespace
 
 ResampleTaps resampleTaps(std::int32_t sourceLength, std::int32_t destinationLength, bool bilinearWhenGrowing) {
     ResampleTaps taps;
@@ -65,16 +71,34 @@ void resample(const std::function<const std::uint8_t*(std::int32_t)>& rows, int 
     const std::size_t rowValues = static_cast<std::size_t>(sourceWidth) * channels;
     std::vector<std::uint32_t> column(rowValues);
     std::vector<std::uint16_t> vertical(rowValues);
+    std::vector<std::uint16_t> run(rowValues);
     std::vector<std::uint8_t> out(static_cast<std::size_t>(width) * channels);
     for (std::int32_t y = 0; y < height; ++y) {
         // Vertical pass: a weighted sum of whole source rows (values × 65536).
         const auto yi = static_cast<std::size_t>(y);
+        // Rows of equal weight are added up first and multiplied once: the same integers,
+        // with one multiplication per run instead of one per row.
         std::fill(column.begin(), column.end(), 0u);
-        for (std::int32_t k = 0; k < down.count[yi]; ++k) {
-            const std::uint8_t* src = rows(down.first[yi] + k);
-            const std::uint32_t weight = down.weights[static_cast<std::size_t>(down.offset[yi] + k)];
+        const std::uint32_t* weights = &down.weights[static_cast<std::size_t>(down.offset[yi])];
+        for (std::int32_t k = 0; k < down.count[yi];) {
+            const std::uint32_t weight = weights[k];
+            std::int32_t end = k + 1;
+            while (end < down.count[yi] && end - k < kMaxRunRows && weights[end] == weight) ++end;
             std::uint32_t* acc = column.data();
-            for (std::size_t i = 0; i < rowValues; ++i) acc[i] += src[i] * weight;
+            if (end - k == 1) {
+                const std::uint8_t* src = rows(down.first[yi] + k);
+                for (std::size_t i = 0; i < rowValues; ++i) acc[i] += src[i] * weight;
+            } else {
+                std::fill(run.begin(), run.end(), std::uint16_t{0});
+                for (std::int32_t j = k; j < end; ++j) {
+                    const std::uint8_t* src = rows(down.first[yi] + j);
+                    std::uint16_t* sum = run.data();
+                    for (std::size_t i = 0; i < rowValues; ++i) sum[i] = static_cast<std::uint16_t>(sum[i] + src[i]);
+                }
+                const std::uint16_t* sum = run.data();
+                for (std::size_t i = 0; i < rowValues; ++i) acc[i] += sum[i] * weight;
+            }
+            k = end;
         }
         // Down to 8.8 fixed point for the horizontal pass.
         for (std::size_t i = 0; i < rowValues; ++i) vertical[i] = static_cast<std::uint16_t>(std::min<std::uint32_t>((column[i] + 128) >> 8, 65535u));

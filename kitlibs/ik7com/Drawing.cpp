@@ -2,8 +2,10 @@
 // rectangle outlines, fills and hatches.
 #include "DibBlock.h"
 #include "KitCall.h"
+#include "PixelSource.h"
 
 #include <QImage>
+#include <QPaintEngine>
 #include <QPainter>
 
 #include <algorithm>
@@ -24,63 +26,6 @@ QPainter* painterOf(void* dc) {
     return painter && painter->isActive() ? painter : nullptr;
 }
 
-// Reads pixels of a packed bitmap given by its header and pixel bits as 0xFFRRGGBB.
-class PixelSource {
-public:
-    PixelSource(const platform::BitmapInfoHeader& h, const std::uint8_t* table, const std::uint8_t* bits)
-        : h_(h), bits_(bits), stride_(platform::dibStride(h.biWidth, h.biBitCount)),
-          height_(h.biHeight < 0 ? -h.biHeight : h.biHeight) {
-        if (h.biBitCount <= 8) {
-            lut_.assign(256, 0xFF000000u);
-            const std::uint32_t count = platform::dibNumColors(h);
-            for (std::uint32_t i = 0; i < count; ++i)
-                lut_[i] = 0xFF000000u | (table[4 * i + 2] << 16) | (table[4 * i + 1] << 8) | table[4 * i];
-        } else if (h.biBitCount == 16 || h.biCompression == platform::kBiBitFields) {
-            std::uint32_t masks[3] = {0x7C00, 0x03E0, 0x001F};
-            if (h.biCompression == platform::kBiBitFields) std::memcpy(masks, table, sizeof(masks));
-            for (int c = 0; c < 3; ++c) {
-                mask_[c] = masks[c];
-                while (masks[c] && !(masks[c] & (1u << shift_[c]))) ++shift_[c];
-                max_[c] = masks[c] >> shift_[c];
-            }
-            masked_ = true;
-        }
-    }
-    const std::uint8_t* row(std::int32_t y) const {
-        const std::int32_t stored = h_.biHeight > 0 ? height_ - 1 - y : y;
-        return bits_ + static_cast<std::size_t>(stored) * stride_;
-    }
-    std::uint32_t at(const std::uint8_t* row, std::int32_t x) const {
-        switch (h_.biBitCount) {
-        case 1: return lut_[(row[x >> 3] >> (7 - (x & 7))) & 1];
-        case 4: return lut_[(x & 1) ? (row[x >> 1] & 0x0F) : (row[x >> 1] >> 4)];
-        case 8: return lut_[row[x]];
-        case 24: return 0xFF000000u | (row[3 * x + 2] << 16) | (row[3 * x + 1] << 8) | row[3 * x];
-        default: break;
-        }
-        std::uint32_t v = 0;
-        if (h_.biBitCount == 16) v = row[2 * x] | (row[2 * x + 1] << 8);
-        else std::memcpy(&v, row + 4 * static_cast<std::size_t>(x), 4);
-        if (!masked_) return 0xFF000000u | v;
-        std::uint32_t rgb = 0xFF000000u;
-        for (int c = 0; c < 3; ++c)
-            if (max_[c]) rgb |= (((v & mask_[c]) >> shift_[c]) * 255 / max_[c]) << (16 - 8 * c);
-        return rgb;
-    }
-    std::int32_t width() const { return h_.biWidth; }
-    std::int32_t height() const { return height_; }
-
-private:
-    const platform::BitmapInfoHeader& h_;
-    const std::uint8_t* bits_;
-    std::uint32_t stride_;
-    std::int32_t height_;
-    std::vector<std::uint32_t> lut_;
-    std::uint32_t mask_[3] = {0, 0, 0}, max_[3] = {0, 0, 0};
-    int shift_[3] = {0, 0, 0};
-    bool masked_ = false;
-};
-
 // The part of a destination rectangle the painter can actually change.
 QRect reachable(QPainter& painter, const QRect& target) {
     QRect area = target;
@@ -89,6 +34,31 @@ QRect reachable(QPainter& painter, const QRect& target) {
     if (painter.hasClipping() && painter.worldTransform().isIdentity())
         area &= painter.clipBoundingRect().toAlignedRect();
     return area;
+}
+
+// The image under the painter when writing opaque pixels into it gives the same result as
+// drawing a picture there: a raster-painted, unshared 32-bit image at device pixel ratio 1,
+// no transformation, plain copying at full opacity, and no clip or an integer rectangle.
+QImage* directTarget(QPainter& painter) {
+    QPaintDevice* device = painter.device();
+    if (!device || device->devType() != QInternal::Image || !painter.paintEngine() ||
+        painter.paintEngine()->type() != QPaintEngine::Raster)
+        return nullptr;
+    auto* image = static_cast<QImage*>(device);
+    const QImage::Format format = image->format();
+    if (format != QImage::Format_RGB32 && format != QImage::Format_ARGB32 &&
+        format != QImage::Format_ARGB32_Premultiplied)
+        return nullptr;
+    if (!image->isDetached() || image->devicePixelRatio() != 1.0 || !painter.combinedTransform().isIdentity() ||
+        painter.opacity() != 1.0)
+        return nullptr;
+    const QPainter::CompositionMode mode = painter.compositionMode();
+    if (mode != QPainter::CompositionMode_SourceOver && mode != QPainter::CompositionMode_Source) return nullptr;
+    if (painter.hasClipping()) {
+        const QRectF bounds = painter.clipBoundingRect();
+        if (painter.clipRegion().rectCount() > 1 || QRectF(bounds.toAlignedRect()) != bounds) return nullptr;
+    }
+    return image;
 }
 
 }  // namespace
@@ -110,8 +80,18 @@ IK_API int32_t _StretchDIBits(void* dc, int32_t dx, int32_t dy, int32_t dw, int3
                                  static_cast<const std::uint8_t*>(bits));
         const QRect visible = reachable(*painter, QRect(dx, dy, dw, dh));
         if (visible.isEmpty()) return dh;
-        QImage picture(visible.size(), QImage::Format_RGB32);
-        if (picture.isNull()) return fail<int32_t>(IK_ERR_MEMORY, 0);
+        // Opaque pixels go straight into the painter's image when that is the same as drawing
+        // them; otherwise into a picture that is drawn.
+        QImage* direct = directTarget(*painter);
+        QImage picture;
+        if (!direct) {
+            picture = QImage(visible.size(), QImage::Format_RGB32);
+            if (picture.isNull()) return fail<int32_t>(IK_ERR_MEMORY, 0);
+        }
+        auto outputRow = [&](std::int32_t j) {
+            if (direct) return reinterpret_cast<std::uint32_t*>(direct->scanLine(visible.top() + j)) + visible.left();
+            return reinterpret_cast<std::uint32_t*>(picture.scanLine(j));
+        };
         // Nearest source pixel of each destination column: the one under its centre.
         std::vector<std::int32_t> columns(static_cast<std::size_t>(visible.width()));
         for (std::int32_t i = 0; i < visible.width(); ++i) {
@@ -119,15 +99,19 @@ IK_API int32_t _StretchDIBits(void* dc, int32_t dx, int32_t dy, int32_t dw, int3
             const std::int32_t x = sx + static_cast<std::int32_t>((2 * offset + 1) * sw / (2 * static_cast<std::int64_t>(dw)));
             columns[static_cast<std::size_t>(i)] = std::clamp(x, 0, source.width() - 1);
         }
+        const std::size_t rowBytes = static_cast<std::size_t>(visible.width()) * 4;
+        std::int32_t previousY = -1;
         for (std::int32_t j = 0; j < visible.height(); ++j) {
             const std::int64_t offset = visible.top() + j - dy;
             const std::int32_t y = std::clamp(sy + static_cast<std::int32_t>((2 * offset + 1) * sh / (2 * static_cast<std::int64_t>(dh))), 0,
                                               source.height() - 1);
-            const std::uint8_t* row = source.row(y);
-            auto* out = reinterpret_cast<std::uint32_t*>(picture.scanLine(j));
-            for (std::int32_t i = 0; i < visible.width(); ++i) out[i] = source.at(row, columns[static_cast<std::size_t>(i)]);
+            std::uint32_t* out = outputRow(j);
+            // When enlarging, consecutive rows often show the same source row.
+            if (y == previousY) std::memcpy(out, outputRow(j - 1), rowBytes);
+            else source.fill(source.row(y), columns.data(), visible.width(), out);
+            previousY = y;
         }
-        painter->drawImage(visible.topLeft(), picture);
+        if (!direct) painter->drawImage(visible.topLeft(), picture);
         return dh;
     });
 }

@@ -2,8 +2,10 @@
 #include "EffectImages.h"
 #include "display/Ikdisp.h"
 #include "kit/KitFixture.h"
+#include "platform/Dib.h"
 
 #include <QImage>
+#include <QPainter>
 
 using namespace effecttest;
 
@@ -284,6 +286,55 @@ TEST_F(Disp, FittedDisplayResetsTheStart) {
     EXPECT_EQ(d.StartY(), 0);
     ASSERT_TRUE(d.Display(vikActualSize));
     EXPECT_EQ(d.SrcRect().left, 0);
+}
+
+// Nearest-pixel stretching of `src` into (0, 0, w, h), computed here on its own.
+QRgb stretchedAt(IKHANDLE src, int x, int y, int w, int h) {
+    const Facts f = factsOf(src);
+    return 0xFF000000u | colourAt(src, (2 * x + 1) * f.width / (2 * w), (2 * y + 1) * f.height / (2 * h));
+}
+
+TEST_F(Disp, StretchedPictureKeepsToThePaintersClip) {
+    const IKHANDLE src = keep(randomImage(10, 8, 24, 5));
+    platform::GlobalLock lock(src);
+    const auto* header = lock.as<std::uint8_t>();
+    const std::uint8_t* bits = header + platform::dibPixelOffset(*lock.as<platform::BitmapInfoHeader>());
+    const QRgb blue = qRgb(0, 0, 255);
+    const QRegion plainClip(5, 4, 20, 10), twoPartClip = QRegion(5, 4, 20, 10) + QRegion(30, 20, 6, 6);
+    for (const QRegion& clip : {plainClip, twoPartClip})
+        for (bool shared : {false, true}) {
+            SCOPED_TRACE(testing::Message() << clip.rectCount() << " clip rectangles, shared " << shared);
+            QImage target(40, 30, QImage::Format_RGB32);
+            target.fill(blue);
+            QImage held;
+            {
+                QPainter p(&target);
+                if (shared) held = target;  // the painter's image is shared from here on
+                p.setClipRegion(clip);
+                ASSERT_EQ(Ikdllprocs::_StretchDIBits(&p, 0, 0, 40, 30, 0, 0, 10, 8, bits, header, 0, 0), 30);
+            }
+            for (int y = 0; y < 30; ++y)
+                for (int x = 0; x < 40; ++x) {
+                    const QRgb expected = clip.contains(QPoint(x, y)) ? stretchedAt(src, x, y, 40, 30) : blue;
+                    ASSERT_EQ(target.pixel(x, y), expected) << x << "," << y;
+                    if (shared) ASSERT_EQ(held.pixel(x, y), blue) << "a copy taken while painting changed";
+                }
+        }
+}
+
+TEST_F(Disp, PictureFollowsTheControlThroughResizes) {
+    // The off-screen composition is kept between runs; after a resize it must take the new size.
+    const IKHANDLE image = keep(randomImage(120, 120, 24, 9));
+    TVIkDisp& d = make(60, 60);
+    for (auto [w, h] : {std::pair{60, 60}, std::pair{90, 40}, std::pair{30, 70}, std::pair{30, 70}}) {
+        SCOPED_TRACE(testing::Message() << w << " x " << h);
+        d.resize(w, h);
+        d.SetImgHandle(image);
+        ASSERT_TRUE(d.Display(vikActualSize));
+        ASSERT_TRUE(d.Refresh());
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) ASSERT_EQ(d.Surface().pixel(x, y), 0xFF000000u | colourAt(image, x, y)) << x << "," << y;
+    }
 }
 
 }  // namespace
