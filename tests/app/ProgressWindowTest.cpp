@@ -1,4 +1,8 @@
 #include "app/Progresswindow1.h"
+#include "Ikcommon.h"
+#include "display/Ikdisp.h"
+
+#include <QImage>
 #include "widgets/Dxfprogressbar.h"
 #include "widgets/Shadolbl.h"
 
@@ -31,5 +35,19 @@ TEST(ProgressWindow, EmptyRunKeepsAnEmptyBar) {
     window.BeginRun(QStringLiteral("x.tif"), 0);
     EXPECT_EQ(window.ProgressBar1->Max(), 0);
     EXPECT_FALSE(window.grab().isNull());
+    window.EndRun();
+}
+
+TEST(ProgressWindow, ShowsThePageFittedInItsPicture) {
+    TVIkCommon common;
+    ASSERT_TRUE(common.CreateImage(300, 200, 24, 255, 0, 0));
+    TProgressForm1 window;
+    window.BeginRun(QStringLiteral("x.tif"), 1);
+    window.ShowPage(common.ImgHandle());
+    const QImage shown = window.grab().toImage();
+    const QPoint centre = window.IkDisp1->geometry().center();
+    EXPECT_EQ(shown.pixelColor(centre), QColor(255, 0, 0));
+    window.ShowPage(0);
+    EXPECT_NE(window.grab().toImage().pixelColor(centre), QColor(255, 0, 0));
     window.EndRun();
 }
