@@ -125,7 +125,10 @@ widgets::TShadowLabel* TConvertDialog::addLabel(int row, const char* name, const
     label->SetAutoSize(false);
     label->SetTransparent(true);
     label->SetFontColor(widgets::kWhite);
-    label->Shadow().SetColor(widgets::rgbColor(64, 64, 64));  // keeps white text readable on the pale end
+    // White text over a black copy one pixel right and below, no highlight, centred in its row.
+    label->Shadow().SetColor(widgets::kBlack);
+    label->Highlight().SetVisible(false);
+    label->SetLayout(widgets::TTextLayout::tlCenter);
     label->SetCaption(caption);
     label->setGeometry(kLabelLeft, kLabelTop, kLabelWidth, kLabelHeight);
     label->SetFocusControl(control);
