@@ -251,19 +251,25 @@ bool TVIkEffect::CheckSecretImage(IKHANDLE image1, IKHANDLE image2, std::int32_t
 
 // ---- area-limited filters and selections --------------------------------------------
 
-template <typename Entry, typename... Params>
-bool TVIkEffect::areaFilter(Entry entry, const TVIkPoint* points, int count, Params... params) {
-    using Proc = IKHANDLE (*)(const IKHANDLE*, uint8_t, const TVIkPoint*, int32_t, const IKRECT*, uint8_t, Params...,
-                              IK_PROGRESS_TAIL);
-    // A polygon needs its points; the library is not called without them.
+// A polygon needs its points (5) and the call its library function (14); otherwise the
+// library is not called.
+bool TVIkEffect::areaCallAllowed(bool hasEntry, const TVIkPoint* points, int count) {
     if (SelectMode_ == vikEffectPolygon && (!points || count <= 0)) {
         ErrorCode_ = 5;
         return false;
     }
-    if (!entry) {
+    if (!hasEntry) {
         ErrorCode_ = 14;
         return false;
     }
+    return true;
+}
+
+template <typename Entry, typename... Params>
+bool TVIkEffect::areaFilter(Entry entry, const TVIkPoint* points, int count, Params... params) {
+    using Proc = IKHANDLE (*)(const IKHANDLE*, uint8_t, const TVIkPoint*, int32_t, const IKRECT*, uint8_t, Params...,
+                              IK_PROGRESS_TAIL);
+    if (!areaCallAllowed(entry != nullptr, points, count)) return false;
     const std::int32_t handed = SelectMode_ == vikEffectPolygon ? count : 0;
     const IKHANDLE images[2] = {SrcImgHandle_, SrcMaskHandle_};
     const Rect rect{RectLeft_, RectTop_, RectRight_, RectBottom_};
@@ -277,14 +283,7 @@ template <typename Entry, typename... Params>
 bool TVIkEffect::selection(Entry entry, const TVIkPoint* points, int count, Params... params) {
     using Proc = IKBOOL (*)(IKHANDLE, IKHANDLE*, uint8_t, const TVIkPoint*, int32_t, const IKRECT*, uint8_t, Params...,
                             IK_PROGRESS_TAIL);
-    if (SelectMode_ == vikEffectPolygon && (!points || count <= 0)) {
-        ErrorCode_ = 5;
-        return false;
-    }
-    if (!entry) {
-        ErrorCode_ = 14;
-        return false;
-    }
+    if (!areaCallAllowed(entry != nullptr, points, count)) return false;
     const std::int32_t handed = SelectMode_ == vikEffectPolygon ? count : 0;
     IKHANDLE results[2] = {0, 0};
     const Rect rect{RectLeft_, RectTop_, RectRight_, RectBottom_};

@@ -199,6 +199,7 @@ private:
     bool selection(Entry entry, const TVIkPoint* points, int count, Params... params);
     bool keepImage(IKHANDLE image);
     bool slotReady(std::int32_t index);
+    bool areaCallAllowed(bool hasEntry, const TVIkPoint* points, int count);
     void takeStatus();
     static IKBOOL flagOf(bool value) { return value ? IK_TRUE : IK_FALSE; }
     static std::uint8_t low8(std::int32_t value) { return static_cast<std::uint8_t>(value & 0xFF); }

@@ -1,5 +1,8 @@
 #include "AtomicOutput.h"
 
+#include "KitCall.h"
+#include "Progress.h"
+
 #include <cstdio>
 #include <vector>
 
@@ -35,6 +38,17 @@ bool AtomicOutput::commit() {
     if (!synced || std::rename(temp_.c_str(), target_.c_str()) != 0) return false;
     temp_.clear();
     return true;
+}
+
+IKBOOL writeWholeFile(const char* path, const std::function<bool(std::FILE*)>& write, const Progress* progress) {
+    AtomicOutput output(path);
+    if (!output.ready()) return fail(IK_ERR_FILE_OPEN, IK_FALSE);
+    std::FILE* file = std::fopen(output.path(), "wb");
+    if (!file) return fail(IK_ERR_FILE_OPEN, IK_FALSE);
+    const bool written = write(file);
+    const bool closed = std::fclose(file) == 0;
+    if (!written || !closed) return fail(progress && progress->stopped() ? IK_ERR_CANCELLED : IK_ERR_FILE_WRITE, IK_FALSE);
+    return output.commit() ? IK_TRUE : fail(IK_ERR_FILE_WRITE, IK_FALSE);
 }
 
 }  // namespace kit

@@ -3,6 +3,10 @@
 // one is complete: the codec writes a temporary file beside the target, which is renamed
 // over the target on commit and removed otherwise.
 
+#include "ik7kit.h"
+
+#include <cstdio>
+#include <functional>
 #include <string>
 
 namespace kit {
@@ -25,5 +29,13 @@ private:
     std::string target_;
     std::string temp_;
 };
+
+class Progress;
+
+// Writes a new file at `path` through AtomicOutput: `write` fills the open stream and answers
+// whether it succeeded. On failure the status is a cancel when `progress` was stopped, an open
+// or write error otherwise, and an existing file at `path` stays as it was.
+IKBOOL writeWholeFile(const char* path, const std::function<bool(std::FILE*)>& write,
+                      const Progress* progress = nullptr);
 
 }  // namespace kit

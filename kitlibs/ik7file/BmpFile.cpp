@@ -350,14 +350,9 @@ IK_API IKBOOL IKBmpFileSave(const char* path, IKHANDLE image, IKBOOL runLength, 
             head.push_back(c.red);
             head.push_back(0);
         }
-        kit::AtomicOutput output(path);
-        if (!output.ready()) return kit::fail(IK_ERR_FILE_OPEN, IK_FALSE);
-        std::FILE* file = std::fopen(output.path(), "wb");
-        if (!file) return kit::fail(IK_ERR_FILE_OPEN, IK_FALSE);
-        const bool written = std::fwrite(head.data(), 1, head.size(), file) == head.size() &&
-                             (pixels.empty() || std::fwrite(pixels.data(), 1, pixels.size(), file) == pixels.size());
-        const bool closed = std::fclose(file) == 0;
-        if (!written || !closed || !output.commit()) return kit::fail(IK_ERR_FILE_WRITE, IK_FALSE);
-        return IK_TRUE;
+        return kit::writeWholeFile(path, [&](std::FILE* file) {
+            return std::fwrite(head.data(), 1, head.size(), file) == head.size() &&
+                   (pixels.empty() || std::fwrite(pixels.data(), 1, pixels.size(), file) == pixels.size());
+        });
     });
 }

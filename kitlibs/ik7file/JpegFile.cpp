@@ -153,15 +153,13 @@ IK_API IKBOOL IKJpegFileSave(const char* path, IKHANDLE image, int32_t progressi
         if (!path || !*path) return kit::fail(IK_ERR_ARGUMENT, IK_FALSE);
         const kit::PixelSource source(image);
         if (!source.usable()) return kit::fail(source.failureStatus(), IK_FALSE);
-        kit::AtomicOutput output(path);
-        if (!output.ready()) return kit::fail(IK_ERR_FILE_OPEN, IK_FALSE);
-        std::FILE* file = std::fopen(output.path(), "wb");
-        if (!file) return kit::fail(IK_ERR_FILE_OPEN, IK_FALSE);
         kit::Progress relay(progress);
-        const bool written = writeJpeg(file, source, progressive != 0, quality <= 0 ? 75 : std::min(quality, 100),
-                                       subsampling, comment, relay);
-        const bool closed = std::fclose(file) == 0;
-        if (!written || !closed) return kit::fail(relay.stopped() ? IK_ERR_CANCELLED : IK_ERR_FILE_WRITE, IK_FALSE);
-        return output.commit() ? IK_TRUE : kit::fail(IK_ERR_FILE_WRITE, IK_FALSE);
+        return kit::writeWholeFile(
+            path,
+            [&](std::FILE* file) {
+                return writeJpeg(file, source, progressive != 0, quality <= 0 ? 75 : std::min(quality, 100),
+                                 subsampling, comment, relay);
+            },
+            &relay);
     });
 }

@@ -233,13 +233,7 @@ IK_API IKBOOL IKPcxFileSave(const char* path, IKHANDLE image, IKPROGRESSPROC pro
                 out.push_back(c.blue);
             }
         }
-        kit::AtomicOutput output(path);
-        if (!output.ready()) return kit::fail(IK_ERR_FILE_OPEN, IK_FALSE);
-        std::FILE* file = std::fopen(output.path(), "wb");
-        if (!file) return kit::fail(IK_ERR_FILE_OPEN, IK_FALSE);
-        const bool written = std::fwrite(out.data(), 1, out.size(), file) == out.size();
-        const bool closed = std::fclose(file) == 0;
-        if (!written || !closed || !output.commit()) return kit::fail(IK_ERR_FILE_WRITE, IK_FALSE);
-        return IK_TRUE;
+        return kit::writeWholeFile(
+            path, [&](std::FILE* file) { return std::fwrite(out.data(), 1, out.size(), file) == out.size(); });
     });
 }

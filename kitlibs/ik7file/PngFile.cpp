@@ -304,15 +304,13 @@ IK_API IKBOOL IKPngFileSaveEx(const char* path, IKHANDLE image, IKBOOL interlace
         if (!path || !*path) return kit::fail(IK_ERR_ARGUMENT, IK_FALSE);
         const kit::PixelSource source(image);
         if (!source.usable()) return kit::fail(source.failureStatus(), IK_FALSE);
-        kit::AtomicOutput output(path);
-        if (!output.ready()) return kit::fail(IK_ERR_FILE_OPEN, IK_FALSE);
-        std::FILE* file = std::fopen(output.path(), "wb");
-        if (!file) return kit::fail(IK_ERR_FILE_OPEN, IK_FALSE);
         kit::Progress relay(progress);
-        const bool written = writePng(file, source, interlace != 0, transparent != 0, red, green, blue, alpha != 0,
-                                      comment, relay);
-        const bool closed = std::fclose(file) == 0;
-        if (!written || !closed) return kit::fail(relay.stopped() ? IK_ERR_CANCELLED : IK_ERR_FILE_WRITE, IK_FALSE);
-        return output.commit() ? IK_TRUE : kit::fail(IK_ERR_FILE_WRITE, IK_FALSE);
+        return kit::writeWholeFile(
+            path,
+            [&](std::FILE* file) {
+                return writePng(file, source, interlace != 0, transparent != 0, red, green, blue, alpha != 0, comment,
+                                relay);
+            },
+            &relay);
     });
 }
