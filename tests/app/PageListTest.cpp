@@ -4,7 +4,10 @@
 #include "widgets/StringGrid.h"
 
 #include <QAction>
+#include <QDropEvent>
 #include <QFile>
+#include <QMimeData>
+#include <QUrl>
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -108,6 +111,20 @@ TEST_F(PageListWindow, DropTakesRegistrableNamesInOrderWithoutCheckingThem) {
     EXPECT_EQ(paths(), (QStringList{QStringLiteral("/nowhere/a.JPG"), QStringLiteral("/nowhere/c.Tiff")}));
     EXPECT_EQ(labels(), (QStringList{QStringLiteral(" page 1"), QStringLiteral(" page 2")}));
     EXPECT_TRUE(listCommandsEnabled());
+}
+
+TEST_F(PageListWindow, FilesDroppedFromTheDesktopReachThePageList) {
+    window.show();
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(file("b.png")), QUrl::fromLocalFile(file("a.png")),
+                  QUrl(QStringLiteral("https://example.com/c.png"))});
+    const QPoint at(400, 300);
+    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&window, &enter);
+    ASSERT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&window, &drop);
+    EXPECT_EQ(paths(), (QStringList{file("b.png"), file("a.png")}));
 }
 
 TEST_F(PageListWindow, DeletingRow2Of3MovesTheRestUpAndRenumbers) {
