@@ -80,15 +80,28 @@ IKHANDLE applyOrientation(IKHANDLE image, int orientation) {
     to.header().biXPelsPerMeter = from.header().biYPelsPerMeter;
     to.header().biYPelsPerMeter = from.header().biXPelsPerMeter;
     const std::int32_t w = from.width(), h = from.height();
+    // Stored (x, y) lands at (tx, ty) of the upright picture: ty follows x, tx follows y.
+    std::vector<std::uint8_t*> targetRows(static_cast<std::size_t>(w));
+    const bool reverseTargetY = orientation == 7 || orientation == 8;
+    for (std::int32_t x = 0; x < w; ++x) targetRows[static_cast<std::size_t>(x)] = to.row(reverseTargetY ? w - 1 - x : x);
+    const bool reverseTargetX = orientation == 6 || orientation == 7;
+    // The target starts zeroed, so only non-zero pixels are written; whole zero bytes of a
+    // 1-bit row are skipped, which keeps large blank pages fast.
     for (std::int32_t y = 0; y < h; ++y) {
         const std::uint8_t* row = from.row(y);
-        for (std::int32_t x = 0; x < w; ++x) {
-            std::int32_t tx = y, ty = x;  // stored (x, y) lands at (tx, ty) of the upright picture
-            if (orientation == 6) tx = h - 1 - y;
-            if (orientation == 7) { tx = h - 1 - y; ty = w - 1 - x; }
-            if (orientation == 8) ty = w - 1 - x;
-            setPixel(to.row(ty), tx, bits, pixelAt(row, x, bits));
+        const std::int32_t tx = reverseTargetX ? h - 1 - y : y;
+        if (bits == 1) {
+            for (std::int32_t byte = 0; byte * 8 < w; ++byte) {
+                const std::uint8_t value = row[byte];
+                if (!value) continue;
+                for (std::int32_t bit = 0; bit < 8 && byte * 8 + bit < w; ++bit)
+                    if (value & (0x80 >> bit)) setPixel(targetRows[static_cast<std::size_t>(byte * 8 + bit)], tx, 1, 1);
+            }
+            continue;
         }
+        for (std::int32_t x = 0; x < w; ++x)
+            if (const std::uint32_t value = pixelAt(row, x, bits))
+                setPixel(targetRows[static_cast<std::size_t>(x)], tx, bits, value);
     }
     return turned;
 }

@@ -62,6 +62,11 @@ const Variant kVariants[] = {
     {"RGB JPEG", "tiffcp -c jpeg:r:90 %s %o", 24, 8},
     {"orientation bottom-left", "convert %s -orient BottomLeft %o", 24, 0},
     {"orientation right-top", "convert %s -orient RightTop %o", 24, 0},
+    {"orientation left-top", "convert %s -orient LeftTop %o", 24, 0},
+    {"orientation right-bottom", "convert %s -orient RightBottom %o", 24, 0},
+    {"orientation left-bottom", "convert %s -orient LeftBottom %o", 24, 0},
+    {"bilevel orientation left-bottom", "convert %s -type Bilevel -compress Group4 -orient LeftBottom %o", 1, 0},
+    {"palette 4 bits orientation right-bottom", "convert %s -colors 16 -type Palette -orient RightBottom %o", 4, 0},
     {"big-endian", "tiffcp -B %s %o", 24, 0},
     {"BigTIFF", "tiffcp -8 %s %o", 24, 0},
 };
