@@ -28,4 +28,15 @@ IKHANDLE allocateDib(std::int32_t width, std::int32_t height, std::uint16_t bits
     return image;
 }
 
+IKHANDLE allocateGreyDib(std::int32_t width, std::int32_t height, bool zeroed) {
+    const IKHANDLE image = allocateDib(width, height, 8, 256, zeroed);
+    if (!image) return 0;
+    const DibView dib(image);
+    for (int i = 0; i < 256; ++i) {
+        const auto v = static_cast<std::uint8_t>(i);
+        dib.colours()[i] = platform::RgbQuad{v, v, v, 0};
+    }
+    return image;
+}
+
 }  // namespace kit

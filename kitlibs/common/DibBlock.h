@@ -49,4 +49,7 @@ private:
 IKHANDLE allocateDib(std::int32_t width, std::int32_t height, std::uint16_t bits, std::uint32_t colours,
                      bool zeroed);
 
+// An 8-bit bitmap with the 256-entry grey colour table, pixels as allocateDib leaves them.
+IKHANDLE allocateGreyDib(std::int32_t width, std::int32_t height, bool zeroed);
+
 }  // namespace kit

@@ -16,16 +16,6 @@ std::uint8_t luminanceOf(const platform::RgbQuad& c) {
     return static_cast<std::uint8_t>((c.red * 299 + c.green * 587 + c.blue * 114 + 500) / 1000);
 }
 
-IKHANDLE greyImage(std::int32_t width, std::int32_t height) {
-    const IKHANDLE image = allocateDib(width, height, 8, 256, false);
-    if (!image) return 0;
-    const DibView dib(image);
-    for (int i = 0; i < 256; ++i) {
-        const auto v = static_cast<std::uint8_t>(i);
-        dib.colours()[i] = platform::RgbQuad{v, v, v, 0};
-    }
-    return image;
-}
 
 }  // namespace
 
@@ -43,7 +33,7 @@ IK_API IKHANDLE ConvertColorTo8Gray(IKHANDLE image) {
             for (int k = 0; k < 8; ++k) bytes[k] = levels[(b >> (7 - k)) & 1];
             std::memcpy(&spread[b], bytes, 8);
         }
-        platform::GlobalBlock result(greyImage(src.width(), src.height()));
+        platform::GlobalBlock result(allocateGreyDib(src.width(), src.height(), false));
         if (!result.get()) return 0;
         const DibView dst(result.get());
         const std::int32_t width = src.width(), whole = width / 8;
@@ -90,7 +80,7 @@ IK_API IKHANDLE Resize1Bit(IKHANDLE grey, int32_t x0, int32_t y0, int32_t x1, in
             for (std::size_t i = 0; i < mapped.size(); ++i) mapped[i] = lut[row[i]];
             return mapped.data();
         };
-        platform::GlobalBlock result(greyImage(width, height));
+        platform::GlobalBlock result(allocateGreyDib(width, height, false));
         if (!result.get()) return 0;
         const DibView dst(result.get());
         resample(rows, 1, x1 - x0 + 1, y1 - y0 + 1, width, height, false,

@@ -26,16 +26,7 @@ IKHANDLE allocateLike(const DibView& source, std::int32_t width, std::int32_t he
     return image;
 }
 
-IKHANDLE allocateGrey(std::int32_t width, std::int32_t height) {
-    const IKHANDLE image = kit::allocateDib(width, height, 8, 256, true);
-    if (!image) return 0;
-    const DibView dib(image);
-    for (int i = 0; i < 256; ++i) {
-        const auto v = static_cast<std::uint8_t>(i);
-        dib.colours()[i] = platform::RgbQuad{v, v, v, 0};
-    }
-    return image;
-}
+IKHANDLE allocateGrey(std::int32_t width, std::int32_t height) { return kit::allocateGreyDib(width, height, true); }
 
 void copyResolution(const DibView& from, const DibView& to, bool swapped) {
     to.header().biXPelsPerMeter = swapped ? from.header().biYPelsPerMeter : from.header().biXPelsPerMeter;

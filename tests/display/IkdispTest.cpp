@@ -317,7 +317,9 @@ TEST_F(Disp, StretchedPictureKeepsToThePaintersClip) {
                 for (int x = 0; x < 40; ++x) {
                     const QRgb expected = clip.contains(QPoint(x, y)) ? stretchedAt(src, x, y, 40, 30) : blue;
                     ASSERT_EQ(target.pixel(x, y), expected) << x << "," << y;
-                    if (shared) ASSERT_EQ(held.pixel(x, y), blue) << "a copy taken while painting changed";
+                    if (shared) {
+                        ASSERT_EQ(held.pixel(x, y), blue) << "a copy taken while painting changed";
+                    }
                 }
         }
 }

@@ -4,6 +4,7 @@
 
 #include "IkAttachment.h"
 #include "Ikdllprocs.h"
+#include "support/KitImage.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -42,21 +43,6 @@ private:
     std::unique_ptr<IkAttachment> attachment_;
     std::unique_ptr<QTemporaryDir> dir_;
     std::size_t liveBefore_ = 0;
-};
-
-// Owns an image made by a kit call and frees it through the kit.
-class KitImage {
-public:
-    explicit KitImage(IKHANDLE image = 0) : image_(image) {}
-    ~KitImage() {
-        if (image_) Ikdllprocs::IkFreeMemory(image_);
-    }
-    KitImage(const KitImage&) = delete;
-    KitImage& operator=(const KitImage&) = delete;
-    IKHANDLE get() const { return image_; }
-
-private:
-    IKHANDLE image_;
 };
 
 inline IKHANDLE loadPage(const std::string& file, int page = 0) {

@@ -3,6 +3,7 @@
 
 #include "IkAttachment.h"
 #include "Ikdllprocs.h"
+#include "support/KitImage.h"
 
 #include "platform/GlobalMemory.h"
 
@@ -27,17 +28,3 @@ private:
     std::size_t liveBefore_ = 0;
 };
 
-// Owns an image made by a kit call and frees it through the kit.
-class KitImage {
-public:
-    explicit KitImage(IKHANDLE image) : image_(image) {}
-    ~KitImage() {
-        if (image_) Ikdllprocs::IkFreeMemory(image_);
-    }
-    KitImage(const KitImage&) = delete;
-    KitImage& operator=(const KitImage&) = delete;
-    IKHANDLE get() const { return image_; }
-
-private:
-    IKHANDLE image_;
-};
