@@ -1,25 +1,29 @@
 #include "DecodeLimits.h"
 
-#include "platform/Dib.h"
 #include "platform/GlobalMemory.h"
 
 #include <sys/stat.h>
 
 namespace kit {
-namespace {
 
-// Pictures up to this size are always allowed, whatever the file's size.
-constexpr std::uint64_t kAlwaysAllowedBytes = 64u << 20;
+std::uint64_t bitmapPixelBytes(std::int64_t width, std::int64_t height, int bits) {
+    if (width <= 0 || height <= 0 || width > INT32_MAX || height > INT32_MAX || bits <= 0 || bits > 64) return 0;
+    const std::uint64_t stride = ((static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(bits) + 31) / 32) * 4;
+    // Both factors are below 2^37 and 2^31, so the product cannot wrap.
+    return stride * static_cast<std::uint64_t>(height);
+}
 
-}  // namespace
+bool pageWithinBudget(std::int64_t width, std::int64_t height, int bits) {
+    const std::uint64_t bytes = bitmapPixelBytes(width, height, bits);
+    if (bytes == 0) return false;
+    if (static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height) > kMostPagePixels) return false;
+    return bytes <= kMostBitmapBytes && bytes + 40 + 1024 <= platform::kGlobalMaxBytes;
+}
 
 bool plausibleImage(std::int64_t width, std::int64_t height, int bits, std::uint64_t fileBytes,
                     std::uint64_t maxRatio) {
-    if (width <= 0 || height <= 0 || width > INT32_MAX || height > INT32_MAX) return false;
-    const std::uint64_t stride = ((static_cast<std::uint64_t>(width) * bits + 31) / 32) * 4;
-    const std::uint64_t bytes = stride * static_cast<std::uint64_t>(height);
-    if (bytes / stride != static_cast<std::uint64_t>(height)) return false;
-    if (bytes + 40 + 1024 > platform::kGlobalMaxBytes) return false;
+    if (!pageWithinBudget(width, height, bits)) return false;
+    const std::uint64_t bytes = bitmapPixelBytes(width, height, bits);
     if (bytes <= kAlwaysAllowedBytes) return true;
     return fileBytes > 0 && bytes / fileBytes <= maxRatio;
 }

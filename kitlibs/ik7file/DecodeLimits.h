@@ -1,14 +1,49 @@
 #pragma once
-// The sanity check every decoder makes on a header before it allocates the image: the
-// bitmap must fit the header's 32-bit size fields, and a small file may not claim a
-// picture far larger than any compression could produce from it.
+// The resource budget of every decode, in one place. A decoder asks here before it
+// allocates a page: the bitmap must fit the header's 32-bit size fields, a page may not
+// exceed the pixel limit, and a small file may not claim a picture far larger than its
+// coding could produce from it. Codec libraries get their working-memory and work limits
+// from here too, so that a hostile file costs at most these amounts whatever its format.
 
 #include <cstdint>
 
 namespace kit {
 
-// Whether a width × height picture of `bits` per pixel may be decoded from a file of
-// `fileBytes` bytes whose coding packs at most `maxRatio` output bytes into one input byte.
+// Most pixels of one page: about a 600-dpi A0 page; refused with a status beyond it.
+inline constexpr std::uint64_t kMostPagePixels = std::uint64_t{1} << 30;
+// Most bytes of one decoded bitmap (a 600-dpi A1 colour page fits).
+inline constexpr std::uint64_t kMostBitmapBytes = std::uint64_t{1} << 30;
+// Most memory a codec library may take for one page beside the bitmap (coefficient
+// buffers of progressive JPEG, OpenJPEG's tile and code-block data, whole-strip buffers).
+inline constexpr std::uint64_t kMostCodecMemoryBytes = std::uint64_t{768} << 20;
+// Most bytes of any one intermediate buffer a decoder allocates itself (a strip, a tile,
+// a band of rows); larger strips are read in parts.
+inline constexpr std::uint64_t kMostBufferBytes = std::uint64_t{64} << 20;
+
+// How many bytes of bitmap one byte of file can produce at most, per coding. A picture
+// above kAlwaysAllowedBytes must come from a file big enough for its coding.
+inline constexpr std::uint64_t kRatioStored = 1;           // uncompressed samples
+inline constexpr std::uint64_t kRatioPackBits = 64;        // PackBits and PCX runs: 2 bytes → 128
+inline constexpr std::uint64_t kRatioDeflate = 1032;       // zlib's own maximum
+inline constexpr std::uint64_t kRatioLzw = 4096;           // one 12-bit code per string of up to 4096
+inline constexpr std::uint64_t kRatioBmpRle = 256;         // 2 bytes → 255 pixels of 8 bits
+inline constexpr std::uint64_t kRatioGif = 4096;           // LZW of the GIF coding
+inline constexpr std::uint64_t kRatioJpegHuffman = 2048;   // two bits per block at the least
+inline constexpr std::uint64_t kRatioJpegArithmetic = std::uint64_t{1} << 14;
+inline constexpr std::uint64_t kRatioJ2k = 4096;
+
+// Pictures up to this size are always allowed, whatever the file's size.
+inline constexpr std::uint64_t kAlwaysAllowedBytes = std::uint64_t{64} << 20;
+
+// Bytes of a bottom-up bitmap's pixels (rows padded to 4 bytes); 0 when it overflows.
+std::uint64_t bitmapPixelBytes(std::int64_t width, std::int64_t height, int bits);
+
+// Whether a width × height picture of `bits` per pixel may be allocated at all: positive
+// sizes, within kMostPagePixels and kMostBitmapBytes.
+bool pageWithinBudget(std::int64_t width, std::int64_t height, int bits);
+
+// pageWithinBudget, and a file of `fileBytes` bytes whose coding packs at most `maxRatio`
+// output bytes into one input byte can deliver the picture.
 bool plausibleImage(std::int64_t width, std::int64_t height, int bits, std::uint64_t fileBytes,
                     std::uint64_t maxRatio);
 
