@@ -1,6 +1,7 @@
-// libFuzzer target for one decoder of Ik7File.so, chosen at build time by FUZZ_FORMAT.
+// libFuzzer target for the decoders of Ik7File.so, one build per format (FUZZ_FORMAT).
 // The input is handed over as a file (a memory file named through /proc), exactly as the
-// program hands over paths, and goes through the facts and the load of that format.
+// program hands over paths, and goes through what a dropped file meets: the file facts,
+// the load of that format (or the generic load) and the EXIF reader, all on one input.
 #include "ik7kit.h"
 #include "platform/GlobalMemory.h"
 
@@ -35,6 +36,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     IKFILEINFO info{};
     IKFileType(path.c_str(), 0, &info);
     if (const IKHANDLE image = loadAs(path.c_str())) platform::globalFree(image);
+    IKEXIFINFO exif{};
+    if (IKJpegExifInfo(path.c_str(), &exif) && exif.thumbnail) platform::globalFree(exif.thumbnail);
     // Freed page blocks kept for reuse would outlive the run and read as leaks.
     platform::globalReleaseCache();
     return 0;
