@@ -7,9 +7,10 @@
 namespace kit {
 
 std::uint64_t bitmapPixelBytes(std::int64_t width, std::int64_t height, int bits) {
-    if (width <= 0 || height <= 0 || width > INT32_MAX || height > INT32_MAX || bits <= 0 || bits > 64) return 0;
+    if (width <= 0 || height <= 0 || width > INT32_MAX || height > INT32_MAX || bits <= 0 || bits > 65536) return 0;
+    // width × bits stays below 2^47; the product with the height is checked.
     const std::uint64_t stride = ((static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(bits) + 31) / 32) * 4;
-    // Both factors are below 2^37 and 2^31, so the product cannot wrap.
+    if (stride > UINT64_MAX / static_cast<std::uint64_t>(height)) return 0;
     return stride * static_cast<std::uint64_t>(height);
 }
 
