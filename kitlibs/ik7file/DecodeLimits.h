@@ -32,6 +32,18 @@ inline constexpr std::uint64_t kRatioJpegHuffman = 2048;   // two bits per block
 inline constexpr std::uint64_t kRatioJpegArithmetic = std::uint64_t{1} << 14;
 inline constexpr std::uint64_t kRatioJ2k = 4096;
 
+// JPEG 2000 code streams, checked from our own reading of the headers before OpenJPEG
+// parses them: components (grey, grey + alpha, RGB, RGBA; no scanner or camera writes
+// more), tiles and tile components (OpenJPEG keeps several KB of coding parameters per
+// tile and per tile component), code blocks and packets summed over all tiles (each costs
+// OpenJPEG work even when empty), and palette columns (each becomes a component).
+inline constexpr std::uint32_t kMostJ2kComponents = 4;
+inline constexpr std::uint64_t kMostJ2kTiles = 16384;
+inline constexpr std::uint64_t kMostJ2kTileComponents = 32768;
+inline constexpr std::uint64_t kMostJ2kCodeBlocks = std::uint64_t{1} << 21;
+inline constexpr std::uint64_t kMostJ2kPackets = std::uint64_t{1} << 24;
+inline constexpr int kMostJ2kPaletteBits = 16;
+
 // Pictures up to this size are always allowed, whatever the file's size.
 inline constexpr std::uint64_t kAlwaysAllowedBytes = std::uint64_t{64} << 20;
 

@@ -6,6 +6,7 @@
 #include "DibBlock.h"
 #include "FileBytes.h"
 #include "FormatDetect.h"
+#include "J2kHeader.h"
 #include "KitCall.h"
 #include "PixelSource.h"
 
@@ -18,10 +19,6 @@
 
 namespace kit {
 namespace {
-
-// Wavelet coding of flat areas packs many pixels into a byte; OpenJPEG also keeps a
-// 32-bit value per sample while decoding.
-constexpr std::uint64_t kJ2kMaxRatio = 1u << 12;
 
 void quiet(const char*, void*) {}
 
@@ -68,13 +65,15 @@ OPJ_BOOL seekBytes(OPJ_OFF_T offset, void* data) {
     return OPJ_TRUE;
 }
 
-// An open decoder with the header read.
+// An open decoder with the header read; our own reading of the headers has refused what
+// would exceed the decode budget before OpenJPEG sees the file.
 struct J2kReader {
     std::optional<std::vector<std::uint8_t>> bytes;
     MemorySource source{};
     CodecPtr codec;
     StreamPtr stream;
     ImagePtr image;
+    J2kHeader header;
     bool jp2 = false;
 
     bool open(const char* path) {
@@ -83,6 +82,9 @@ struct J2kReader {
         const ImageFormat format = detectFormat(bytes->data(), bytes->size());
         if (format != ImageFormat::Jp2 && format != ImageFormat::J2kStream) return fail(IK_ERR_FILE_READ, false);
         jp2 = format == ImageFormat::Jp2;
+        if (!readJ2kHeader(bytes->data(), bytes->size(), jp2, header) || header.components() > kMostJ2kComponents ||
+            !plausibleImage(header.width, header.height, bits(), bytes->size(), kRatioJ2k))
+            return fail(IK_ERR_FILE_READ, false);
         source.bytes = &*bytes;
         codec.reset(opj_create_decompress(jp2 ? OPJ_CODEC_JP2 : OPJ_CODEC_J2K));
         stream.reset(opj_stream_default_create(OPJ_TRUE));
@@ -97,36 +99,57 @@ struct J2kReader {
         opj_stream_set_seek_function(stream.get(), seekBytes);
         opj_dparameters_t parameters;
         opj_set_default_decoder_parameters(&parameters);
-        opj_image_t* header = nullptr;
-        if (!opj_setup_decoder(codec.get(), &parameters) || !opj_read_header(stream.get(), codec.get(), &header))
+        opj_image_t* read = nullptr;
+        // Strict decoding: a truncated stream fails instead of giving a partly decoded picture.
+        if (!opj_setup_decoder(codec.get(), &parameters) || !opj_decoder_set_strict_mode(codec.get(), OPJ_TRUE) ||
+            !opj_read_header(stream.get(), codec.get(), &read))
             return fail(IK_ERR_FILE_READ, false);
-        image.reset(header);
-        return image->numcomps > 0 && image->x1 > image->x0 && image->y1 > image->y0 ? true : fail(IK_ERR_FILE_READ, false);
+        image.reset(read);
+        // OpenJPEG must have read the header as we did.
+        const bool same = image->numcomps == header.streamComponents && image->x1 > image->x0 &&
+                          image->y1 > image->y0 && image->comps[0].w == header.width &&
+                          image->comps[0].h == header.height;
+        return same ? true : fail(IK_ERR_FILE_READ, false);
     }
-    std::int64_t width() const { return std::int64_t(image->x1) - image->x0; }
-    std::int64_t height() const { return std::int64_t(image->y1) - image->y0; }
-    int colourComponents() const { return image->numcomps >= 3 ? 3 : 1; }
-    bool alpha() const { return image->numcomps == 2 || image->numcomps >= 4; }
+    bool colour() const { return header.components() >= 3; }
+    bool alpha() const { return header.components() == 2 || header.components() == 4; }
+    int bits() const { return alpha() ? 32 : colour() ? 24 : 8; }
 };
 
-std::uint8_t eightBits(const opj_image_comp_t& c, OPJ_INT32 value) {
-    if (c.sgnd) value += 1 << (std::min<OPJ_UINT32>(c.prec, 31) - 1);
-    const int shift = static_cast<int>(c.prec) - 8;
-    if (shift > 0) value >>= std::min(shift, 31);
-    else if (shift < 0) value = value * 255 / ((1 << c.prec) - 1);
-    return std::uint8_t(std::clamp<OPJ_INT32>(value, 0, 255));
-}
+// Reduces a component's samples to 8 bits: signed ones offset to unsigned, deeper ones
+// shifted, shallower ones stretched; 64-bit arithmetic for every precision OpenJPEG gives.
+class EightBits {
+public:
+    explicit EightBits(const opj_image_comp_t& c) {
+        const int precision = std::clamp<int>(static_cast<int>(c.prec), 1, 38);
+        offset_ = c.sgnd ? std::int64_t{1} << (precision - 1) : 0;
+        shift_ = std::max(precision - 8, 0);
+        top_ = precision < 8 ? (std::int64_t{1} << precision) - 1 : 0;
+    }
+    std::uint8_t operator()(OPJ_INT32 sample) const {
+        std::int64_t value = std::int64_t{sample} + offset_;
+        if (shift_ > 0) value >>= shift_;
+        else if (top_ > 0) value = value * 255 / top_;
+        return std::uint8_t(std::clamp<std::int64_t>(value, 0, 255));
+    }
+
+private:
+    std::int64_t offset_ = 0, top_ = 0;
+    int shift_ = 0;
+};
 
 }  // namespace
 
 bool j2kFileInfo(const char* path, IKFILEINFO& out) {
     J2kReader reader;
     if (!reader.open(path)) return false;
-    out.bitsPerPixel = reader.alpha() ? 32 : reader.colourComponents() == 3 ? 24 : 8;
-    out.width = static_cast<std::int32_t>(reader.width());
-    out.height = static_cast<std::int32_t>(reader.height());
-    out.valueK = static_cast<std::int32_t>(reader.image->numcomps);
-    out.valueL = static_cast<std::int32_t>(reader.image->comps[0].prec * reader.image->numcomps);
+    out.bitsPerPixel = reader.bits();
+    out.width = static_cast<std::int32_t>(reader.header.width);
+    out.height = static_cast<std::int32_t>(reader.header.height);
+    out.valueK = static_cast<std::int32_t>(reader.header.components());
+    int depth = 0;
+    for (const int bits : reader.header.precisions) depth += bits;
+    out.valueL = depth;
     out.fileType = reader.jp2 ? IK_FILETYPE_JP2 : IK_FILETYPE_J2K_STREAM;
     out.pageCount = 1;
     return true;
@@ -135,48 +158,43 @@ bool j2kFileInfo(const char* path, IKFILEINFO& out) {
 IKHANDLE loadJ2kFile(const char* path, Progress& progress) {
     J2kReader reader;
     if (!reader.open(path)) return 0;
-    const std::int64_t w = reader.width(), h = reader.height();
-    if (reader.image->numcomps > 4 ||
-        !plausibleImage(w, h, 32 * static_cast<int>(reader.image->numcomps), reader.bytes->size(), kJ2kMaxRatio))
-        return fail<IKHANDLE>(IK_ERR_FILE_READ, 0);
-    for (OPJ_UINT32 i = 0; i < reader.image->numcomps; ++i) {
-        const opj_image_comp_t& c = reader.image->comps[i];
-        if (c.prec < 1 || c.prec > 31 || c.dx != reader.image->comps[0].dx || c.dy != reader.image->comps[0].dy)
-            return fail<IKHANDLE>(IK_ERR_FILE_READ, 0);
-    }
     if (!progress.report(0, 100)) return fail<IKHANDLE>(IK_ERR_CANCELLED, 0);
     if (!opj_decode(reader.codec.get(), reader.stream.get(), reader.image.get()) ||
         !opj_end_decompress(reader.codec.get(), reader.stream.get()))
         return fail<IKHANDLE>(IK_ERR_FILE_READ, 0);
+    // The decoded picture must be what the facts announced: the palette applied, every
+    // component of the header's size.
     const opj_image_t& img = *reader.image;
-    const OPJ_UINT32 cw = img.comps[0].w, ch = img.comps[0].h;
+    const std::uint32_t width = reader.header.width, height = reader.header.height;
+    if (img.numcomps != reader.header.components()) return fail<IKHANDLE>(IK_ERR_FILE_READ, 0);
     for (OPJ_UINT32 i = 0; i < img.numcomps; ++i)
-        if (!img.comps[i].data || img.comps[i].w != cw || img.comps[i].h != ch) return fail<IKHANDLE>(IK_ERR_FILE_READ, 0);
-    const bool colour = reader.colourComponents() == 3, alpha = reader.alpha();
-    const int bits = alpha ? 32 : colour ? 24 : 8;
-    platform::GlobalBlock image(allocateDib(static_cast<std::int32_t>(cw), static_cast<std::int32_t>(ch), std::uint16_t(bits),
-                                            bits == 8 ? 256 : 0, true));
+        if (!img.comps[i].data || img.comps[i].w != width || img.comps[i].h != height)
+            return fail<IKHANDLE>(IK_ERR_FILE_READ, 0);
+    const bool colour = reader.colour(), alpha = reader.alpha();
+    const int bits = reader.bits();
+    platform::GlobalBlock image(allocateDib(static_cast<std::int32_t>(width), static_cast<std::int32_t>(height),
+                                            std::uint16_t(bits), bits == 8 ? 256 : 0, true));
     if (!image.get()) return 0;
     DibView dib(image.get());
     if (bits == 8)
         for (int i = 0; i < 256; ++i) dib.colours()[i] = {std::uint8_t(i), std::uint8_t(i), std::uint8_t(i), 0};
     const OPJ_UINT32 alphaIndex = img.numcomps == 2 ? 1 : 3;
-    for (OPJ_UINT32 y = 0; y < ch; ++y) {
+    const EightBits red(img.comps[0]), green(img.comps[colour ? 1 : 0]), blue(img.comps[colour ? 2 : 0]);
+    const EightBits opacity(img.comps[alpha ? alphaIndex : 0]);
+    for (std::uint32_t y = 0; y < height; ++y) {
         std::uint8_t* row = dib.row(static_cast<std::int32_t>(y));
-        for (OPJ_UINT32 x = 0; x < cw; ++x) {
-            const std::size_t i = std::size_t(y) * cw + x;
-            const std::uint8_t r = eightBits(img.comps[0], img.comps[0].data[i]);
-            const std::uint8_t g = colour ? eightBits(img.comps[1], img.comps[1].data[i]) : r;
-            const std::uint8_t b = colour ? eightBits(img.comps[2], img.comps[2].data[i]) : r;
+        for (std::uint32_t x = 0; x < width; ++x) {
+            const std::size_t i = std::size_t(y) * width + x;
+            const std::uint8_t r = red(img.comps[0].data[i]);
             if (bits == 8) {
                 row[x] = r;
                 continue;
             }
             std::uint8_t* p = row + std::size_t(bits / 8) * x;
-            p[0] = b;
-            p[1] = g;
+            p[0] = colour ? blue(img.comps[2].data[i]) : r;
+            p[1] = colour ? green(img.comps[1].data[i]) : r;
             p[2] = r;
-            if (alpha) p[3] = eightBits(img.comps[alphaIndex], img.comps[alphaIndex].data[i]);
+            if (alpha) p[3] = opacity(img.comps[alphaIndex].data[i]);
         }
     }
     if (!progress.report(100, 100)) return fail<IKHANDLE>(IK_ERR_CANCELLED, 0);
