@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <thread>
 #include <vector>
 
 #include <openjpeg.h>
@@ -101,9 +102,11 @@ struct J2kReader {
         opj_set_default_decoder_parameters(&parameters);
         opj_image_t* read = nullptr;
         // Strict decoding: a truncated stream fails instead of giving a partly decoded picture.
-        if (!opj_setup_decoder(codec.get(), &parameters) || !opj_decoder_set_strict_mode(codec.get(), OPJ_TRUE) ||
-            !opj_read_header(stream.get(), codec.get(), &read))
+        if (!opj_setup_decoder(codec.get(), &parameters) || !opj_decoder_set_strict_mode(codec.get(), OPJ_TRUE))
             return fail(IK_ERR_FILE_READ, false);
+        // Code blocks decode on every core (set before the header is read, as OpenJPEG asks).
+        opj_codec_set_threads(codec.get(), static_cast<int>(std::max(1u, std::thread::hardware_concurrency())));
+        if (!opj_read_header(stream.get(), codec.get(), &read)) return fail(IK_ERR_FILE_READ, false);
         image.reset(read);
         // OpenJPEG must have read the header as we did.
         const bool same = image->numcomps == header.streamComponents && image->x1 > image->x0 &&
