@@ -51,6 +51,11 @@ PageLayout layoutOf(TIFF* tif) {
         p.alpha = extraKinds[0] == EXTRASAMPLE_ASSOCALPHA || extraKinds[0] == EXTRASAMPLE_UNASSALPHA;
         p.associated = extraKinds[0] == EXTRASAMPLE_ASSOCALPHA;
     }
+    // JPEG-coded YCbCr is converted to RGB by libjpeg and then reads as plain RGB, row by
+    // row, without libtiff's RGBA reader decoding a tall strip again for every band.
+    if (p.compression == COMPRESSION_JPEG && p.photometric == PHOTOMETRIC_YCBCR && p.planar == PLANARCONFIG_CONTIG &&
+        TIFFSetField(tif, TIFFTAG_JPEGCOLORMODE, JPEGCOLORMODE_RGB))
+        p.photometric = PHOTOMETRIC_RGB;
     p.tiled = TIFFIsTiled(tif) != 0;
     if (p.tiled) {
         TIFFGetField(tif, TIFFTAG_TILEWIDTH, &p.tileWidth);
