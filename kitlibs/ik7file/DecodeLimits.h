@@ -31,6 +31,13 @@ inline constexpr std::uint64_t kRatioGif = 4096;           // LZW of the GIF cod
 inline constexpr std::uint64_t kRatioJpegHuffman = 2048;   // two bits per block at the least
 inline constexpr std::uint64_t kRatioJpegArithmetic = std::uint64_t{1} << 14;
 inline constexpr std::uint64_t kRatioJ2k = 4096;
+// Codings without a ratio of their own (LZMA, Zstandard and rarer TIFF codings).
+inline constexpr std::uint64_t kRatioOtherCodings = std::uint64_t{1} << 16;
+// CCITT fax rows per byte of data: every row costs at least one bit, whatever its width.
+inline constexpr std::uint64_t kMostCcittRowsPerByte = 8;
+// A strip taller than one band of rows is decoded again from its start for every band:
+// at most this many bands per strip.
+inline constexpr std::uint64_t kMostBandsPerStrip = 8;
 
 // JPEG 2000 code streams, checked from our own reading of the headers before OpenJPEG
 // parses them: components (grey, grey + alpha, RGB, RGBA; no scanner or camera writes

@@ -1,10 +1,10 @@
 #include "Orientation.h"
 
+#include "DecodeLimits.h"
 #include "DibBlock.h"
 #include "KitCall.h"
 
 #include <cstring>
-#include <utility>
 #include <vector>
 
 namespace kit {
@@ -73,6 +73,8 @@ IKHANDLE applyOrientation(IKHANDLE image, int orientation) {
     platform::GlobalBlock source(image);
     DibView from(image);
     const int bits = from.header().biBitCount;
+    // Turned, a wide page of short rows becomes one of many padded rows: it must fit too.
+    if (!pageWithinBudget(from.height(), from.width(), bits)) return fail<IKHANDLE>(IK_ERR_FILE_READ, 0);
     const IKHANDLE turned = allocateDib(from.height(), from.width(), std::uint16_t(bits), from.colourCount(), true);
     if (!turned) return 0;
     DibView to(turned);
@@ -81,27 +83,27 @@ IKHANDLE applyOrientation(IKHANDLE image, int orientation) {
     to.header().biYPelsPerMeter = from.header().biXPelsPerMeter;
     const std::int32_t w = from.width(), h = from.height();
     // Stored (x, y) lands at (tx, ty) of the upright picture: ty follows x, tx follows y.
-    std::vector<std::uint8_t*> targetRows(static_cast<std::size_t>(w));
+    // Target rows are found from x when needed: a table of them would cost 8 bytes for
+    // every row of a very tall result.
     const bool reverseTargetY = orientation == 7 || orientation == 8;
-    for (std::int32_t x = 0; x < w; ++x) targetRows[static_cast<std::size_t>(x)] = to.row(reverseTargetY ? w - 1 - x : x);
     const bool reverseTargetX = orientation == 6 || orientation == 7;
+    const auto targetRow = [&](std::int32_t x) { return to.row(reverseTargetY ? w - 1 - x : x); };
     // The target starts zeroed, so only non-zero pixels are written; whole zero bytes of a
     // 1-bit row are skipped, which keeps large blank pages fast.
     for (std::int32_t y = 0; y < h; ++y) {
         const std::uint8_t* row = from.row(y);
         const std::int32_t tx = reverseTargetX ? h - 1 - y : y;
         if (bits == 1) {
-            for (std::int32_t byte = 0; byte * 8 < w; ++byte) {
+            for (std::int32_t byte = 0; byte < (w + 7) / 8; ++byte) {
                 const std::uint8_t value = row[byte];
                 if (!value) continue;
                 for (std::int32_t bit = 0; bit < 8 && byte * 8 + bit < w; ++bit)
-                    if (value & (0x80 >> bit)) setPixel(targetRows[static_cast<std::size_t>(byte * 8 + bit)], tx, 1, 1);
+                    if (value & (0x80 >> bit)) setPixel(targetRow(byte * 8 + bit), tx, 1, 1);
             }
             continue;
         }
         for (std::int32_t x = 0; x < w; ++x)
-            if (const std::uint32_t value = pixelAt(row, x, bits))
-                setPixel(targetRows[static_cast<std::size_t>(x)], tx, bits, value);
+            if (const std::uint32_t value = pixelAt(row, x, bits)) setPixel(targetRow(x), tx, bits, value);
     }
     return turned;
 }

@@ -8,6 +8,7 @@
 #include "KitCall.h"
 #include "Orientation.h"
 #include "Codecs.h"
+#include "TiffChain.h"
 #include "TiffHandle.h"
 #include "TiffRawCopy.h"
 
@@ -19,14 +20,15 @@
 namespace kit {
 namespace {
 
-// The most a TIFF coding can expand one byte (a blank CCITT row costs about one bit).
-constexpr std::uint64_t kTiffMaxRatio = 1u << 14;
+// Most bits of one stored pixel (all samples) a page may declare.
+constexpr std::uint32_t kMostPixelBits = 1024;
 
 struct PageLayout {
     std::uint32_t width = 0, height = 0;
     std::uint16_t bitsPerSample = 1, samples = 1, photometric = PHOTOMETRIC_MINISBLACK;
     std::uint16_t planar = PLANARCONFIG_CONTIG, compression = COMPRESSION_NONE, orientation = ORIENTATION_TOPLEFT;
-    std::uint16_t extraCount = 0;
+    std::uint16_t extraCount = 0;  // samples beyond the colour ones (alpha or unspecified)
+    std::uint32_t rowsPerStrip = 0, tileWidth = 0, tileHeight = 0;
     bool alpha = false;
     bool associated = false;  // alpha premultiplied into the colours
     bool tiled = false;
@@ -44,26 +46,52 @@ PageLayout layoutOf(TIFF* tif) {
     if (!TIFFGetField(tif, TIFFTAG_PHOTOMETRIC, &p.photometric))
         p.photometric = p.samples >= 3 ? PHOTOMETRIC_RGB : PHOTOMETRIC_MINISBLACK;
     std::uint16_t* extraKinds = nullptr;
-    if (TIFFGetField(tif, TIFFTAG_EXTRASAMPLES, &p.extraCount, &extraKinds) && p.extraCount > 0 &&
-        extraKinds) {
+    if (!TIFFGetField(tif, TIFFTAG_EXTRASAMPLES, &p.extraCount, &extraKinds) || !extraKinds) p.extraCount = 0;
+    if (p.extraCount > 0) {
         p.alpha = extraKinds[0] == EXTRASAMPLE_ASSOCALPHA || extraKinds[0] == EXTRASAMPLE_UNASSALPHA;
         p.associated = extraKinds[0] == EXTRASAMPLE_ASSOCALPHA;
     }
+    // JPEG-coded YCbCr is converted to RGB by libjpeg and then reads as plain RGB, row by
+    // row, without libtiff's RGBA reader decoding a tall strip again for every band.
+    if (p.compression == COMPRESSION_JPEG && p.photometric == PHOTOMETRIC_YCBCR && p.planar == PLANARCONFIG_CONTIG &&
+        TIFFSetField(tif, TIFFTAG_JPEGCOLORMODE, JPEGCOLORMODE_RGB))
+        p.photometric = PHOTOMETRIC_RGB;
     p.tiled = TIFFIsTiled(tif) != 0;
+    if (p.tiled) {
+        TIFFGetField(tif, TIFFTAG_TILEWIDTH, &p.tileWidth);
+        TIFFGetField(tif, TIFFTAG_TILELENGTH, &p.tileHeight);
+    } else {
+        p.rowsPerStrip = p.height;
+        TIFFGetFieldDefaulted(tif, TIFFTAG_ROWSPERSTRIP, &p.rowsPerStrip);
+        p.rowsPerStrip = std::clamp<std::uint32_t>(p.rowsPerStrip, 1, std::max<std::uint32_t>(p.height, 1));
+    }
     return p;
+}
+
+// Samples that carry colour: those that are not extra samples.
+int colourSamples(const PageLayout& p) { return int(p.samples) - int(p.extraCount); }
+
+// A layout every reader can take without reading past a row: at least one colour sample,
+// three for RGB and YCbCr, and a sane size of stored pixel.
+bool layoutReadable(const PageLayout& p) {
+    if (p.width == 0 || p.height == 0 || p.bitsPerSample == 0 || p.samples == 0) return false;
+    if (std::uint32_t(p.bitsPerSample) * p.samples > kMostPixelBits) return false;
+    if (colourSamples(p) < 1) return false;
+    const bool threeColours = p.photometric == PHOTOMETRIC_RGB || p.photometric == PHOTOMETRIC_YCBCR;
+    return !threeColours || colourSamples(p) >= 3;
 }
 
 // 8-bit RGB or RGBA samples side by side: read directly, so that unassociated alpha
 // keeps its exact colours (libtiff's RGBA reader premultiplies them).
 bool isPlainRgb(const PageLayout& p) {
     return p.photometric == PHOTOMETRIC_RGB && p.bitsPerSample == 8 && p.planar == PLANARCONFIG_CONTIG &&
-           (p.samples == 3 || (p.samples == 4 && p.extraCount == 1)) && !p.associated &&
+           colourSamples(p) == 3 && p.extraCount <= 1 && !p.associated &&
            p.compression != COMPRESSION_OJPEG;
 }
 
 // One sample of bilevel, grey or palette indices, read without colour conversion.
 bool isIndexed(const PageLayout& p) {
-    if (p.samples != 1) return false;
+    if (p.samples != 1 || p.extraCount != 0) return false;
     if (p.photometric == PHOTOMETRIC_PALETTE) return p.bitsPerSample <= 8 && (p.bitsPerSample & (p.bitsPerSample - 1)) == 0;
     if (p.photometric == PHOTOMETRIC_MINISBLACK || p.photometric == PHOTOMETRIC_MINISWHITE)
         return p.bitsPerSample == 1 || p.bitsPerSample == 2 || p.bitsPerSample == 4 || p.bitsPerSample == 8 ||
@@ -109,14 +137,21 @@ std::uint16_t fileTypeOf(TIFF* tif, std::uint16_t compression) {
     }
 }
 
+// Pages libtiff can reach. A file opens only when its first directory reads, so it has at
+// least that page even when the link after it is cut off (libtiff then counts none).
+int pageCountOf(TIFF* tif) { return std::max(1, static_cast<int>(TIFFNumberOfDirectories(tif))); }
+
 // Opens the file at `page`; null with a status.
 TiffPtr openPage(const char* path, int page) {
     if (!path) return fail<TiffPtr>(IK_ERR_ARGUMENT, nullptr);
     if (fileSizeOf(path) < 0) return fail<TiffPtr>(IK_ERR_FILE_OPEN, nullptr);
     TiffPtr tif = openTiff(path, "r");
     if (!tif) return fail<TiffPtr>(IK_ERR_FILE_READ, nullptr);
-    if (page < 0 || page >= static_cast<int>(TIFFNumberOfDirectories(tif.get())))
-        return fail<TiffPtr>(IK_ERR_ARGUMENT, nullptr);
+    if (page < 0) return fail<TiffPtr>(IK_ERR_ARGUMENT, nullptr);
+    // Beyond the last page is a wrong argument; beyond a chain of pages that breaks off
+    // (a cut file) is a damaged file.
+    if (page >= pageCountOf(tif.get()))
+        return fail<TiffPtr>(findAppendPoint(path) ? IK_ERR_ARGUMENT : IK_ERR_FILE_READ, nullptr);
     if (!TIFFSetDirectory(tif.get(), static_cast<tdir_t>(page))) return fail<TiffPtr>(IK_ERR_FILE_READ, nullptr);
     return tif;
 }
@@ -147,6 +182,21 @@ void fillColourTable(TIFF* tif, const PageLayout& p, const DibView& dib) {
     }
 }
 
+// Places `count` pixels of `bits` (1, 2 or 4) from a packed file row at column x0 of a
+// packed bitmap row of `outBits` (1 or 4), pixel by pixel.
+void placePackedPixels(const std::uint8_t* src, int bits, std::uint8_t* dst, int outBits, std::uint32_t x0,
+                       std::uint32_t count) {
+    const std::uint32_t perByte = 8u / unsigned(bits), outPerByte = 8u / unsigned(outBits);
+    const std::uint32_t mask = (1u << bits) - 1, outMask = (1u << outBits) - 1;
+    for (std::uint32_t i = 0; i < count; ++i) {
+        const std::uint32_t v = (src[i / perByte] >> (8 - bits * (1 + i % perByte))) & mask;
+        const std::uint32_t x = x0 + i;
+        const unsigned shift = 8 - unsigned(outBits) * (1 + x % outPerByte);
+        std::uint8_t& out = dst[x / outPerByte];
+        out = std::uint8_t((out & ~(outMask << shift)) | (v << shift));
+    }
+}
+
 // Copies `count` pixels of one decoded file row, starting at column x0, into a bitmap row.
 void putSamples(const PageLayout& p, const std::uint8_t* src, std::uint8_t* dst, std::uint32_t x0,
                 std::uint32_t count) {
@@ -164,18 +214,19 @@ void putSamples(const PageLayout& p, const std::uint8_t* src, std::uint8_t* dst,
     }
     switch (p.bitsPerSample) {
     case 1:
-    case 4:
-    case 8:
-        // Column x0 of a strip starts a byte; of a tile, x0 is a multiple of 16.
-        std::memcpy(dst + x0 * p.bitsPerSample / 8, src, (static_cast<std::size_t>(count) * p.bitsPerSample + 7) / 8);
+    case 4: {
+        // Whole bytes are copied when x0 starts a byte; a column inside a byte (a tile of a
+        // width the format forbids) and the last partial byte go pixel by pixel, so that
+        // neighbouring pixels keep their values.
+        const std::uint32_t perByte = 8u / p.bitsPerSample;
+        const std::uint32_t whole = x0 % perByte == 0 ? count / perByte : 0;
+        std::memcpy(dst + x0 / perByte, src, whole);
+        placePackedPixels(src + whole, p.bitsPerSample, dst, p.bitsPerSample, x0 + whole * perByte,
+                          count - whole * perByte);
         break;
-    case 2:
-        for (std::uint32_t i = 0; i < count; ++i) {
-            const std::uint32_t v = (src[i >> 2] >> (6 - 2 * (i & 3))) & 3;
-            const std::uint32_t x = x0 + i;
-            dst[x >> 1] = (x & 1) ? std::uint8_t((dst[x >> 1] & 0xF0) | v) : std::uint8_t((dst[x >> 1] & 0x0F) | v << 4);
-        }
-        break;
+    }
+    case 2: placePackedPixels(src, 2, dst, 4, x0, count); break;
+    case 8: std::memcpy(dst + x0, src, count); break;
     case 16: {
         for (std::uint32_t i = 0; i < count; ++i) {
             std::uint16_t v;
@@ -187,43 +238,37 @@ void putSamples(const PageLayout& p, const std::uint8_t* src, std::uint8_t* dst,
     }
 }
 
+// Strips are read row by row, so that no buffer of a whole strip (which a file can declare
+// far larger than its data) is ever allocated.
 bool readDirectStrips(TIFF* tif, const PageLayout& p, const DibView& dib, Progress& progress) {
-    std::uint32_t rowsPerStrip = p.height;
-    TIFFGetFieldDefaulted(tif, TIFFTAG_ROWSPERSTRIP, &rowsPerStrip);
-    rowsPerStrip = std::clamp<std::uint32_t>(rowsPerStrip, 1, p.height);
     const tmsize_t rowBytes = TIFFScanlineSize(tif);
-    if (rowBytes <= 0) return false;
-    std::vector<std::uint8_t> strip(static_cast<std::size_t>(rowBytes) * rowsPerStrip);
-    for (std::uint32_t y0 = 0; y0 < p.height; y0 += rowsPerStrip) {
-        const std::uint32_t rows = std::min(rowsPerStrip, p.height - y0);
-        const tstrip_t index = TIFFComputeStrip(tif, y0, 0);
-        if (TIFFReadEncodedStrip(tif, index, strip.data(), rowBytes * rows) < 0) return false;
-        for (std::uint32_t r = 0; r < rows; ++r)
-            putSamples(p, strip.data() + static_cast<std::size_t>(r) * rowBytes, dib.row(static_cast<std::int32_t>(y0 + r)), 0, p.width);
-        if (!progress.report(y0 + rows, p.height)) return false;
+    if (rowBytes <= 0 || static_cast<std::uint64_t>(rowBytes) > kMostBufferBytes) return false;
+    std::vector<std::uint8_t> row(static_cast<std::size_t>(rowBytes));
+    for (std::uint32_t y = 0; y < p.height; ++y) {
+        if (TIFFReadScanline(tif, row.data(), y, 0) < 0) return false;
+        putSamples(p, row.data(), dib.row(static_cast<std::int32_t>(y)), 0, p.width);
+        if ((y + 1) % p.rowsPerStrip == 0 || y + 1 == p.height)
+            if (!progress.report(y + 1, p.height)) return false;
     }
     return true;
 }
 
-bool readDirectTiles(TIFF* tif, const PageLayout& p, const DibView& dib, Progress& progress, std::uint64_t fileBytes) {
-    std::uint32_t tileWidth = 0, tileHeight = 0;
-    TIFFGetField(tif, TIFFTAG_TILEWIDTH, &tileWidth);
-    TIFFGetField(tif, TIFFTAG_TILELENGTH, &tileHeight);
-    if (!plausibleImage(tileWidth, tileHeight, p.bitsPerSample * p.samples, fileBytes, kTiffMaxRatio)) return false;
+bool readDirectTiles(TIFF* tif, const PageLayout& p, const DibView& dib, Progress& progress) {
+    if (p.tileWidth == 0 || p.tileHeight == 0) return false;
     const tmsize_t tileRowBytes = TIFFTileRowSize(tif);
     const tmsize_t tileBytes = TIFFTileSize(tif);
-    if (tileRowBytes <= 0 || tileBytes <= 0) return false;
+    if (tileRowBytes <= 0 || tileBytes <= 0 || static_cast<std::uint64_t>(tileBytes) > kMostBufferBytes) return false;
     std::vector<std::uint8_t> tile(static_cast<std::size_t>(tileBytes));
-    for (std::uint32_t y0 = 0; y0 < p.height; y0 += tileHeight) {
-        for (std::uint32_t x0 = 0; x0 < p.width; x0 += tileWidth) {
+    for (std::uint32_t y0 = 0; y0 < p.height; y0 += std::min(p.tileHeight, p.height - y0)) {
+        const std::uint32_t rows = std::min(p.tileHeight, p.height - y0);
+        for (std::uint32_t x0 = 0; x0 < p.width; x0 += std::min(p.tileWidth, p.width - x0)) {
             if (TIFFReadEncodedTile(tif, TIFFComputeTile(tif, x0, y0, 0, 0), tile.data(), tileBytes) < 0) return false;
-            const std::uint32_t rows = std::min(tileHeight, p.height - y0);
-            const std::uint32_t columns = std::min(tileWidth, p.width - x0);
+            const std::uint32_t columns = std::min(p.tileWidth, p.width - x0);
             for (std::uint32_t r = 0; r < rows; ++r)
-                putSamples(p, tile.data() + static_cast<std::size_t>(r) * tileRowBytes,
+                putSamples(p, tile.data() + static_cast<std::size_t>(r) * static_cast<std::size_t>(tileRowBytes),
                            dib.row(static_cast<std::int32_t>(y0 + r)), x0, columns);
         }
-        if (!progress.report(std::min(p.height, y0 + tileHeight), p.height)) return false;
+        if (!progress.report(y0 + rows, p.height)) return false;
     }
     return true;
 }
@@ -234,19 +279,46 @@ std::uint8_t unpremultiply(std::uint32_t channel, std::uint32_t alpha) {
     return std::uint8_t(std::min<std::uint32_t>(255, (channel * 255 + alpha / 2) / alpha));
 }
 
+// Rows per call of libtiff's RGBA reader, 0 when the page cannot be read in bands within
+// the budget. libtiff finds a band's first row inside its strip or tile by counting whole
+// rows, which is only right at the start of a strip or tile, or, in a strip of subsampled
+// YCbCr, at the start of a subsampling block. So a band is whole strips or tiles, or, for a
+// strip too tall for one band, whole blocks of a strip made of whole blocks.
+std::uint32_t rgbaBandRows(TIFF* tif, const PageLayout& p, std::uint16_t photometric) {
+    const std::uint64_t decoded = p.tiled ? TIFFTileSize64(tif) : TIFFStripSize64(tif);
+    if (decoded == 0 || decoded > kMostCodecMemoryBytes) return 0;
+    const std::uint64_t mostRows = std::max<std::uint64_t>(1, kMostBufferBytes / (std::uint64_t{p.width} * 4));
+    const std::uint32_t unit = p.tiled ? p.tileHeight : p.rowsPerStrip;
+    if (unit == 0) return 0;
+    if (unit <= mostRows) return static_cast<std::uint32_t>(std::min<std::uint64_t>(p.height, mostRows / unit * unit));
+    if (p.tiled || unit > mostRows * kMostBandsPerStrip) return 0;
+    std::uint16_t blockWidth = 1, blockHeight = 1;
+    if (photometric == PHOTOMETRIC_YCBCR) {
+        TIFFGetFieldDefaulted(tif, TIFFTAG_YCBCRSUBSAMPLING, &blockWidth, &blockHeight);
+        if (blockHeight == 0 || (unit < p.height && unit % blockHeight != 0) || mostRows < blockHeight) return 0;
+    }
+    return static_cast<std::uint32_t>(mostRows / blockHeight * blockHeight);
+}
+
 bool readRgba(TIFF* tif, const PageLayout& p, const DibView& dib, Progress& progress) {
     char message[1024] = {};
     if (!TIFFRGBAImageOK(tif, message)) return false;
     TIFFRGBAImage reader{};
-    if (!TIFFRGBAImageBegin(&reader, tif, 0, message)) return false;
+    // Stop at the first damaged strip or tile: a page is read whole or not at all.
+    if (!TIFFRGBAImageBegin(&reader, tif, 1, message)) return false;
     // Rows come as stored; the orientation is applied to the whole bitmap afterwards.
     reader.req_orientation = reader.orientation;
     const bool alpha = dib.header().biBitCount == 32;
     const bool associated = reader.alpha == EXTRASAMPLE_ASSOCALPHA || reader.alpha == EXTRASAMPLE_UNASSALPHA;
-    const std::uint32_t band = std::clamp<std::uint32_t>((1u << 20) / std::max<std::uint32_t>(p.width, 1), 1, 256);
+    // Read after Begin: JPEG-coded YCbCr is then converted by libjpeg and reads as RGB.
+    const std::uint32_t band = rgbaBandRows(tif, p, reader.photometric);
+    if (band == 0) {
+        TIFFRGBAImageEnd(&reader);
+        return false;
+    }
     std::vector<std::uint32_t> raster(static_cast<std::size_t>(p.width) * band);
     bool ok = true;
-    for (std::uint32_t y0 = 0; y0 < p.height && ok; y0 += band) {
+    for (std::uint32_t y0 = 0; y0 < p.height && ok; y0 += std::min(band, p.height - y0)) {
         const std::uint32_t rows = std::min(band, p.height - y0);
         reader.row_offset = static_cast<int>(y0);
         reader.col_offset = 0;
@@ -279,6 +351,45 @@ bool readRgba(TIFF* tif, const PageLayout& p, const DibView& dib, Progress& prog
     return ok;
 }
 
+// Bytes of coded data of the page: its strips or tiles as declared, but no more than the file.
+std::uint64_t codedBytes(TIFF* tif, std::uint64_t fileBytes) {
+    std::uint64_t total = 0;
+    const std::uint32_t count = TIFFNumberOfStrips(tif);
+    for (std::uint32_t i = 0; i < count && total < fileBytes; ++i) total += TIFFGetStrileByteCount(tif, i);
+    return std::min(total, fileBytes);
+}
+
+std::uint64_t ratioOf(std::uint16_t compression) {
+    switch (compression) {
+    case COMPRESSION_NONE: return kRatioStored;
+    case COMPRESSION_PACKBITS: return kRatioPackBits;
+    case COMPRESSION_LZW: return kRatioLzw;
+    case COMPRESSION_DEFLATE:
+    case COMPRESSION_ADOBE_DEFLATE: return kRatioDeflate;
+    case COMPRESSION_JPEG:
+    case COMPRESSION_OJPEG: return kRatioJpegHuffman;
+    default: return kRatioOtherCodings;
+    }
+}
+
+// Whether the page's coded data can produce its declared size: CCITT codes at least one bit
+// per row, every other coding at most its ratio of decoded bytes per coded byte. For a page
+// within pageWithinBudget, so that the sizes below cannot wrap.
+bool dataCanFillPage(TIFF* tif, const PageLayout& p, std::uint64_t fileBytes) {
+    const std::uint64_t coded = codedBytes(tif, fileBytes);
+    if (coded == 0) return false;
+    switch (p.compression) {
+    case COMPRESSION_CCITTRLE:
+    case COMPRESSION_CCITTRLEW:
+    case COMPRESSION_CCITTFAX3:
+    case COMPRESSION_CCITTFAX4: return p.height <= kMostCcittRowsPerByte * coded;
+    default: break;
+    }
+    const std::uint64_t rowBytes = (std::uint64_t{p.width} * p.bitsPerSample * p.samples + 7) / 8;
+    const std::uint64_t decoded = rowBytes * p.height;
+    return decoded <= kAlwaysAllowedBytes || decoded / coded <= ratioOf(p.compression);
+}
+
 void copyComment(TIFF* tif, char* out, std::size_t capacity) {
     out[0] = '\0';
     const char* text = nullptr;
@@ -294,7 +405,7 @@ bool tiffPageInfo(const char* path, int page, IKFILEINFO& info) {
     TiffPtr tif = openPage(path, page);
     if (!tif) return false;
     const PageLayout p = layoutOf(tif.get());
-    if (p.width == 0 || p.height == 0) return fail(IK_ERR_FILE_READ, false);
+    if (!layoutReadable(p)) return fail(IK_ERR_FILE_READ, false);
     const bool swapped = p.orientation >= ORIENTATION_LEFTTOP && p.orientation <= ORIENTATION_LEFTBOT;
     info.bitsPerPixel = bitmapBits(p);
     info.valueG = dpiOf(tif.get(), TIFFTAG_XRESOLUTION);
@@ -306,7 +417,7 @@ bool tiffPageInfo(const char* path, int page, IKFILEINFO& info) {
     info.valueL = p.bitsPerSample * p.samples;
     info.fileType = fileTypeOf(tif.get(), p.compression);
     info.interlace = 0;
-    info.pageCount = static_cast<std::int32_t>(TIFFNumberOfDirectories(tif.get()));
+    info.pageCount = pageCountOf(tif.get());
     copyComment(tif.get(), info.comment, sizeof(info.comment));
     return true;
 }
@@ -316,9 +427,12 @@ IKHANDLE loadTiffPage(const char* path, int page, Progress& progress) {
     if (!tif) return 0;
     const PageLayout p = layoutOf(tif.get());
     const std::int64_t fileBytes = fileSizeOf(path);
+    if (!layoutReadable(p) || fileBytes <= 0) return fail<IKHANDLE>(IK_ERR_FILE_READ, 0);
     const int bits = bitmapBits(p);
-    const int fileBits = p.bitsPerSample * p.samples;
-    if (!plausibleImage(p.width, p.height, std::max(bits, fileBits), static_cast<std::uint64_t>(fileBytes), kTiffMaxRatio))
+    // Rows and columns swap for orientations 5 to 8: the turned bitmap must fit as well.
+    const bool swapped = p.orientation >= ORIENTATION_LEFTTOP && p.orientation <= ORIENTATION_LEFTBOT;
+    if (!pageWithinBudget(p.width, p.height, bits) || (swapped && !pageWithinBudget(p.height, p.width, bits)) ||
+        !dataCanFillPage(tif.get(), p, static_cast<std::uint64_t>(fileBytes)))
         return fail<IKHANDLE>(IK_ERR_FILE_READ, 0);
     const bool indexed = isIndexed(p);
     const bool direct = indexed || isPlainRgb(p);
@@ -333,8 +447,7 @@ IKHANDLE loadTiffPage(const char* path, int page, Progress& progress) {
         dib.header().biYPelsPerMeter = platform::dpiToPelsPerMeter(dpiOf(tif.get(), TIFFTAG_YRESOLUTION));
         if (indexed) fillColourTable(tif.get(), p, dib);
         if (direct) {
-            ok = p.tiled ? readDirectTiles(tif.get(), p, dib, progress, static_cast<std::uint64_t>(fileBytes))
-                         : readDirectStrips(tif.get(), p, dib, progress);
+            ok = p.tiled ? readDirectTiles(tif.get(), p, dib, progress) : readDirectStrips(tif.get(), p, dib, progress);
         } else {
             ok = readRgba(tif.get(), p, dib, progress);
         }
