@@ -36,12 +36,12 @@ void cmykToRgb(std::uint8_t* row, std::uint32_t width, bool inverted) {
 
 // libjpeg calls this between iMCU rows of every input scan and between output rows. It
 // relays progress, stops on the caller's answer, and bounds a hostile file's work: the
-// number of scans and the blocks decoded over all scans together.
+// number of scans and the coefficients visited over all scans together.
 struct DecodeWatch {
     jpeg_progress_mgr base{};
     Progress* progress = nullptr;
     int countedScan = 0;
-    std::uint64_t scanBlocks = 0;
+    std::uint64_t scanCoefficients = 0;
     std::uint64_t highestDone = 0;
     bool cancelled = false;
     bool overBudget = false;
@@ -53,10 +53,12 @@ void watchDecode(j_common_ptr common) {
     auto* info = reinterpret_cast<j_decompress_ptr>(common);
     auto* watch = reinterpret_cast<DecodeWatch*>(info->progress);
     if (info->input_scan_number != watch->countedScan) {
+        // A scan visits, in every block of its components, the coefficients of its band.
         watch->countedScan = info->input_scan_number;
-        watch->scanBlocks += std::uint64_t{info->MCUs_per_row} * info->MCU_rows_in_scan *
-                             static_cast<std::uint64_t>(std::max(info->blocks_in_MCU, 1));
-        if (info->input_scan_number > kMostJpegScans || watch->scanBlocks > kMostJpegScanBlocks) {
+        const std::uint64_t band = info->progressive_mode ? static_cast<std::uint64_t>(std::max(info->Se - info->Ss + 1, 1)) : 64;
+        watch->scanCoefficients += std::uint64_t{info->MCUs_per_row} * info->MCU_rows_in_scan *
+                                   static_cast<std::uint64_t>(std::max(info->blocks_in_MCU, 1)) * band;
+        if (info->input_scan_number > kMostJpegScans || watch->scanCoefficients > kMostJpegScanCoefficients) {
             watch->overBudget = true;
             common->err->error_exit(common);
         }
@@ -110,6 +112,9 @@ IKHANDLE decodeJpeg(const std::uint8_t* data, std::size_t size, Progress* progre
     // bitmap is allocated.
     info.mem->max_memory_to_use = static_cast<long>(kMostCodecMemoryBytes);
     info.progress = &watch.base;
+    // Smoothing guesses coefficients a progressive file never sent, at a high cost per
+    // block; a complete file has them all and is decoded the same without it.
+    info.do_block_smoothing = FALSE;
     jpeg_mem_src(&info, data, static_cast<unsigned long>(size));
     jpeg_read_header(&info, TRUE);
     const bool grey = info.num_components == 1;
