@@ -20,6 +20,14 @@ inline constexpr std::uint64_t kMostCodecMemoryBytes = std::uint64_t{768} << 20;
 // a band of rows); larger strips are read in parts.
 inline constexpr std::uint64_t kMostBufferBytes = std::uint64_t{64} << 20;
 
+// Most pixels of a thumbnail embedded in a file's metadata; larger ones are skipped.
+inline constexpr std::uint64_t kMostThumbnailPixels = std::uint64_t{1} << 20;
+// Most scans of one JPEG (encoders write about 10 to 20) and most coefficients visited over
+// all its scans together (each scan visits its band in every block of its components; a
+// common progression visits each coefficient about twice, a 600-dpi A3 colour page ~0.4 G).
+inline constexpr int kMostJpegScans = 100;
+inline constexpr std::uint64_t kMostJpegScanCoefficients = std::uint64_t{1} << 31;
+
 // How many bytes of bitmap one byte of file can produce at most, per coding. A picture
 // above kAlwaysAllowedBytes must come from a file big enough for its coding.
 inline constexpr std::uint64_t kRatioStored = 1;           // uncompressed samples

@@ -80,7 +80,8 @@ IK_API IKBOOL IKJpegExifInfo(const char* path, IKEXIFINFO* record) {
         textOf(exif, EXIF_TAG_SOFTWARE, record->software);
         textOf(exif, EXIF_TAG_IMAGE_DESCRIPTION, record->description);
         if (exif->data && exif->size) {
-            record->thumbnail = kit::decodeJpeg(exif->data, exif->size);
+            // Bounded by its own bytes; a thumbnail larger than a thumbnail is not decoded.
+            record->thumbnail = kit::decodeJpeg(exif->data, exif->size, nullptr, kit::kMostThumbnailPixels);
             // A damaged thumbnail does not spoil the values read.
             platform::setKitStatus(IK_OK);
         }

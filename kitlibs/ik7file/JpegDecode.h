@@ -1,6 +1,7 @@
 #pragma once
 // Decoding a JPEG held in memory into a new packed bitmap.
 
+#include "DecodeLimits.h"
 #include "Progress.h"
 #include "ik7kit.h"
 
@@ -10,8 +11,10 @@
 namespace kit {
 
 // A new 24-bit (colour, CMYK and YCCK converted to RGB) or 8-bit grey image with the
-// file's resolution; 0 with a status when the data is no JPEG, is damaged, claims a
-// picture its size cannot hold, or the progress callback stops it.
-IKHANDLE decodeJpeg(const std::uint8_t* data, std::size_t size, Progress* progress = nullptr);
+// file's resolution; 0 with a status when the data is no JPEG, is damaged or cut short,
+// claims a picture its size cannot hold or of more than mostPixels, needs more work or
+// codec memory than the decode budget allows, or the progress callback stops it.
+IKHANDLE decodeJpeg(const std::uint8_t* data, std::size_t size, Progress* progress = nullptr,
+                    std::uint64_t mostPixels = kMostPagePixels);
 
 }  // namespace kit

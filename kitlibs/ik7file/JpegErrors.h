@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include <jpeglib.h>
+#include <jerror.h>
 
 namespace kit {
 
@@ -23,6 +24,20 @@ inline jpeg_error_mgr* quietJpegErrors(JpegErrors& errors) {
     base->error_exit = jpegFatal;
     base->output_message = jpegSilent;
     base->emit_message = jpegSilentLevel;
+    return base;
+}
+
+// Warnings that mean the picture lost data (the file ends early, a scan's coded data runs
+// into a marker) become fatal; others, such as stray bytes before a marker, stay silent.
+inline void jpegDamageFatal(j_common_ptr info, int level) {
+    const int code = info->err->msg_code;
+    if (level < 0 && (code == JWRN_JPEG_EOF || code == JWRN_HIT_MARKER)) jpegFatal(info);
+}
+
+// quietJpegErrors for decoding pixels: damaged data fails the decode.
+inline jpeg_error_mgr* strictJpegErrors(JpegErrors& errors) {
+    jpeg_error_mgr* base = quietJpegErrors(errors);
+    base->emit_message = jpegDamageFatal;
     return base;
 }
 

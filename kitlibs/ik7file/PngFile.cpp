@@ -9,16 +9,15 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 #include <png.h>
 
 namespace kit {
 namespace {
-
-// Deflate expands one byte to at most about 1032.
-constexpr std::uint64_t kPngMaxRatio = 1u << 11;
 
 [[noreturn]] void pngFatal(png_structp png, png_const_charp) { png_longjmp(png, 1); }
 void pngWarning(png_structp, png_const_charp) {}
@@ -79,6 +78,133 @@ std::uint8_t onWhite(std::uint8_t value, std::uint8_t alpha) {
     return std::uint8_t((value * alpha + 255 * (255 - alpha) + 127) / 255);
 }
 
+struct FreeDeleter {
+    void operator()(std::uint8_t* block) const { std::free(block); }
+};
+
+// Bytes of IDAT data the file holds (a chunk cut short counts what is there), walking the
+// chunk headers up to the end of the IDAT run; the file is rewound.
+std::uint64_t idatBytesOf(std::FILE* file) {
+    std::uint64_t total = 0;
+    const long end = std::fseek(file, 0, SEEK_END) == 0 ? std::ftell(file) : -1;
+    if (end > 8 && std::fseek(file, 8, SEEK_SET) == 0) {
+        std::uint8_t head[8];
+        std::uint8_t small[4096];
+        while (std::fread(head, 1, sizeof(head), file) == sizeof(head)) {
+            const std::uint32_t length = png_get_uint_32(head);
+            const bool idat = std::memcmp(head + 4, "IDAT", 4) == 0;
+            if (length > PNG_UINT_31_MAX || (!idat && total > 0)) break;
+            // The chunk's data and checksum: small ones are read past (no seek per chunk).
+            const std::uint64_t rest = std::uint64_t{length} + 4;
+            std::uint64_t passed = 0;
+            if (rest <= sizeof(small)) {
+                passed = std::fread(small, 1, static_cast<std::size_t>(rest), file);
+            } else {
+                const long at = std::ftell(file);
+                if (at < 0 || std::fseek(file, static_cast<long>(rest), SEEK_CUR) != 0) break;
+                passed = std::min<std::uint64_t>(rest, static_cast<std::uint64_t>(std::max(end - at, 0L)));
+            }
+            if (idat) total += std::min<std::uint64_t>(length, passed);
+            if (passed < rest) break;
+        }
+    }
+    std::rewind(file);
+    return total;
+}
+
+// How libpng's rows become the bitmap's.
+enum class RowForm {
+    Copy,          // the same layout: libpng writes straight into the bitmap
+    TwoBitsToFour, // 2-bit indices widened to the 4-bit bitmap
+    OnWhite,       // blue, green, red, alpha composed onto white
+};
+
+// The rows of one load, fixed once libpng's transformations are set.
+struct PngRows {
+    png_uint_32 width, height;
+    int storedBits;  // per pixel in the file
+    int bits;        // of the bitmap
+    int passes;
+    std::size_t rowBytes;  // of libpng's rows
+    RowForm form;
+};
+
+// Reads the header and sets the transformations for a load in `mode`; false on an error.
+bool readPngHeader(PngReader& reader, std::FILE* file, int mode, PngRows& rows) {
+    if (setjmp(png_jmpbuf(reader.png))) return false;
+    png_structp png = reader.png;
+    png_infop info = reader.info;
+    png_init_io(png, file);
+    png_read_info(png, info);
+    rows.width = png_get_image_width(png, info);
+    rows.height = png_get_image_height(png, info);
+    rows.storedBits = png_get_bit_depth(png, info) * png_get_channels(png, info);
+    rows.bits = bitmapBits(png, info, mode);
+    const bool indexed = rows.bits <= 8;
+    png_set_strip_16(png);
+    if (!indexed) {
+        png_set_expand(png);
+        png_set_gray_to_rgb(png);
+        png_set_bgr(png);
+    }
+    rows.passes = png_set_interlace_handling(png);
+    png_read_update_info(png, info);
+    rows.rowBytes = png_get_rowbytes(png, info);
+    const int depth = png_get_bit_depth(png, info);
+    rows.form = indexed && depth == 2 ? RowForm::TwoBitsToFour
+              : !indexed && rows.bits == 24 && png_get_channels(png, info) == 4 ? RowForm::OnWhite
+                                                                              : RowForm::Copy;
+    return true;
+}
+
+void fillColourTable(png_structp png, png_infop info, platform::RgbQuad* table, std::uint32_t colours) {
+    png_colorp palette = nullptr;
+    int entries = 0;
+    if (png_get_color_type(png, info) == PNG_COLOR_TYPE_PALETTE && png_get_PLTE(png, info, &palette, &entries)) {
+        for (int i = 0; i < entries && i < int(colours); ++i) table[i] = {palette[i].blue, palette[i].green, palette[i].red, 0};
+        return;
+    }
+    const std::uint32_t levels = 1u << png_get_bit_depth(png, info);
+    for (std::uint32_t i = 0; i < levels && i < colours; ++i) {
+        const auto grey = std::uint8_t(i * 255 / (levels - 1));
+        table[i] = {grey, grey, grey, 0};
+    }
+}
+
+void convertRow(const PngRows& rows, const std::uint8_t* src, std::uint8_t* dst) {
+    if (rows.form == RowForm::TwoBitsToFour) {
+        for (png_uint_32 x = 0; x < rows.width; ++x) {
+            const std::uint8_t v = (src[x >> 2] >> (6 - 2 * (x & 3))) & 3;
+            dst[x >> 1] |= (x & 1) ? v : std::uint8_t(v << 4);
+        }
+    } else {
+        for (png_uint_32 x = 0; x < rows.width; ++x) {
+            const std::uint8_t alpha = src[4 * x + 3];
+            for (int c = 0; c < 3; ++c) dst[3 * x + c] = onWhite(src[4 * x + c], alpha);
+        }
+    }
+}
+
+// Reads every pass's rows into the bitmap and the file up to its end chunk; IK_OK, or
+// the status of a damaged or cut-short file or of a stop answer.
+std::uint16_t readPngRows(PngReader& reader, const PngRows& rows, std::uint8_t* buffer, const DibView& dib,
+                          Progress& progress) {
+    if (setjmp(png_jmpbuf(reader.png))) return IK_ERR_FILE_READ;
+    const bool wholePicture = buffer && rows.passes > 1;
+    const std::uint64_t total = std::uint64_t(rows.passes) * rows.height;
+    for (int pass = 0; pass < rows.passes; ++pass)
+        for (png_uint_32 y = 0; y < rows.height; ++y) {
+            std::uint8_t* target = dib.row(static_cast<std::int32_t>(y));
+            std::uint8_t* row = !buffer ? target : wholePicture ? buffer + rows.rowBytes * y : buffer;
+            png_read_row(reader.png, row, nullptr);
+            if (buffer && pass == rows.passes - 1) convertRow(rows, row, target);
+            if (!progress.report(std::uint64_t(pass) * rows.height + y + 1, total)) return IK_ERR_CANCELLED;
+        }
+    // The checksum of the last data and the end chunk: a file cut short fails here.
+    png_read_end(reader.png, nullptr);
+    return IK_OK;
+}
+
 }  // namespace
 
 bool pngFileInfo(const char* path, IKFILEINFO& out) {
@@ -107,82 +233,39 @@ bool pngFileInfo(const char* path, IKFILEINFO& out) {
 IKHANDLE loadPngFile(const char* path, int mode, Progress& progress) {
     FilePtr file(std::fopen(path, "rb"));
     if (!file) return fail<IKHANDLE>(IK_ERR_FILE_OPEN, 0);
+    const std::uint64_t idatBytes = idatBytesOf(file.get());
     PngReader reader;
     if (!reader.info) return fail<IKHANDLE>(IK_ERR_MEMORY, 0);
-    std::vector<std::uint8_t> decoded;
-    platform::GlobalBlock image;
-    if (setjmp(png_jmpbuf(reader.png))) return fail<IKHANDLE>(IK_ERR_FILE_READ, 0);
-    png_structp png = reader.png;
-    png_infop info = reader.info;
-    png_init_io(png, file.get());
-    png_read_info(png, info);
-    const png_uint_32 width = png_get_image_width(png, info), height = png_get_image_height(png, info);
-    const int bits = bitmapBits(png, info, mode);
-    const bool indexed = bits <= 8;
-    // The file bounds the stored pixel data (deflate expands a bounded number of times); the
-    // bitmap made from it must still fit the header's size fields even when expanded to 32 bits.
-    const int storedBits = png_get_bit_depth(png, info) * png_get_channels(png, info);
-    const auto fileBytes = static_cast<std::uint64_t>(std::max<std::int64_t>(fileSizeOf(path), 1));
-    if (!plausibleImage(width, height, storedBits, fileBytes, kPngMaxRatio) ||
-        !plausibleImage(width, height, 32, UINT64_MAX, UINT64_MAX))
+    PngRows rows{};
+    if (!readPngHeader(reader, file.get(), mode, rows)) return fail<IKHANDLE>(IK_ERR_FILE_READ, 0);
+    // The IDAT data bounds the rows it inflates to; the bitmap must fit the page budget.
+    const std::uint64_t inflated = std::uint64_t{rows.height} * (1 + (std::uint64_t{rows.width} * rows.storedBits + 7) / 8);
+    if (!pageWithinBudget(rows.width, rows.height, rows.bits) ||
+        (inflated > kAlwaysAllowedBytes && (idatBytes == 0 || inflated / idatBytes > kRatioDeflate)))
         return fail<IKHANDLE>(IK_ERR_FILE_READ, 0);
-    png_set_strip_16(png);
-    if (!indexed) {
-        png_set_expand(png);
-        png_set_gray_to_rgb(png);
-        png_set_bgr(png);
+    // Rows that need converting pass through a buffer: one row, or every row while an
+    // interlaced picture's passes come in (within the codec memory budget).
+    const bool wholePicture = rows.passes > 1 && rows.form != RowForm::Copy;
+    const std::uint64_t bufferBytes = rows.form == RowForm::Copy ? 0 : wholePicture ? std::uint64_t{rows.rowBytes} * rows.height : rows.rowBytes;
+    if (bufferBytes > kMostCodecMemoryBytes) return fail<IKHANDLE>(IK_ERR_MEMORY, 0);
+    std::unique_ptr<std::uint8_t, FreeDeleter> buffer;
+    if (bufferBytes) {
+        // calloc: pages of an interlaced buffer are only taken as rows arrive.
+        buffer.reset(static_cast<std::uint8_t*>(std::calloc(static_cast<std::size_t>(bufferBytes), 1)));
+        if (!buffer) return fail<IKHANDLE>(IK_ERR_MEMORY, 0);
     }
-    const int passes = png_set_interlace_handling(png);
-    png_read_update_info(png, info);
-    const std::size_t rowBytes = png_get_rowbytes(png, info);
-    const int channels = png_get_channels(png, info);
-    const int depth = png_get_bit_depth(png, info);
-    decoded.resize(rowBytes * height);
-    for (int pass = 0; pass < passes; ++pass)
-        for (png_uint_32 y = 0; y < height; ++y) {
-            png_read_row(png, decoded.data() + rowBytes * y, nullptr);
-            if (!progress.report(std::uint64_t(pass) * height + y + 1, std::uint64_t(passes) * height))
-                return fail<IKHANDLE>(IK_ERR_CANCELLED, 0);
-        }
-    const std::uint32_t colours = indexed ? (1u << bits) : 0;
-    image = platform::GlobalBlock(allocateDib(static_cast<std::int32_t>(width), static_cast<std::int32_t>(height),
-                                              std::uint16_t(bits), colours, true));
+    const bool indexed = rows.bits <= 8;
+    const std::uint32_t colours = indexed ? (1u << rows.bits) : 0;
+    platform::GlobalBlock image(allocateDib(static_cast<std::int32_t>(rows.width), static_cast<std::int32_t>(rows.height),
+                                            std::uint16_t(rows.bits), colours, true));
     if (!image.get()) return IKHANDLE(0);
     DibView dib(image.get());
-    dib.header().biXPelsPerMeter = pelsPerMeter(png, info, true);
-    dib.header().biYPelsPerMeter = pelsPerMeter(png, info, false);
-    if (indexed) {
-        png_colorp palette = nullptr;
-        int entries = 0;
-        const std::uint32_t levels = 1u << depth;
-        if (png_get_color_type(png, info) == PNG_COLOR_TYPE_PALETTE && png_get_PLTE(png, info, &palette, &entries)) {
-            for (int i = 0; i < entries && i < int(colours); ++i)
-                dib.colours()[i] = {palette[i].blue, palette[i].green, palette[i].red, 0};
-        } else {
-            for (std::uint32_t i = 0; i < levels; ++i) {
-                const auto grey = std::uint8_t(i * 255 / (levels - 1));
-                dib.colours()[i] = {grey, grey, grey, 0};
-            }
-        }
-    }
-    for (png_uint_32 y = 0; y < height; ++y) {
-        const std::uint8_t* src = decoded.data() + rowBytes * y;
-        std::uint8_t* dst = dib.row(static_cast<std::int32_t>(y));
-        if (indexed && depth == 2) {
-            for (png_uint_32 x = 0; x < width; ++x) {
-                const std::uint8_t v = (src[x >> 2] >> (6 - 2 * (x & 3))) & 3;
-                dst[x >> 1] |= (x & 1) ? v : std::uint8_t(v << 4);
-            }
-        } else if (indexed || (bits == 32) || channels == 3) {
-            std::memcpy(dst, src, std::min<std::size_t>(rowBytes, dib.stride()));
-        } else {
-            // Alpha composed onto white.
-            for (png_uint_32 x = 0; x < width; ++x) {
-                const std::uint8_t alpha = src[4 * x + 3];
-                for (int c = 0; c < 3; ++c) dst[3 * x + c] = onWhite(src[4 * x + c], alpha);
-            }
-        }
-    }
+    if (rows.form == RowForm::Copy && rows.rowBytes > dib.stride()) return fail<IKHANDLE>(IK_ERR_FORMAT, 0);
+    dib.header().biXPelsPerMeter = pelsPerMeter(reader.png, reader.info, true);
+    dib.header().biYPelsPerMeter = pelsPerMeter(reader.png, reader.info, false);
+    if (indexed) fillColourTable(reader.png, reader.info, dib.colours(), colours);
+    const std::uint16_t status = readPngRows(reader, rows, buffer.get(), dib, progress);
+    if (status != IK_OK) return fail<IKHANDLE>(status, 0);
     return image.release();
 }
 
