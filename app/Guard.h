@@ -2,7 +2,7 @@
 // Runs a handler and shows any exception that escapes it in a message box with its text;
 // the program then goes on as if the handler had returned.
 
-#include "platform/Prompts.h"
+#include "platform/desktop/Prompts.h"
 
 #include <QAction>
 #include <QString>

@@ -7,9 +7,10 @@
 #include "Ikcommon.h"
 #include "Ikeffect.h"
 #include "Ikfile.h"
+#include "platform/ExecutableDir.h"
 #include "platform/Profile.h"
-#include "platform/Prompts.h"
-#include "platform/Shell.h"
+#include "platform/desktop/Prompts.h"
+#include "platform/desktop/Shell.h"
 #include "widgets/Gradbox.h"
 
 #include <QAction>

@@ -1,7 +1,7 @@
 // The page list of the build tab: the grid, its commands and its preview requests.
 #include "app/Guard.h"
 #include "app/Mainwindow1.h"
-#include "platform/Prompts.h"
+#include "platform/desktop/Prompts.h"
 #include "widgets/StringGrid.h"
 
 #include <QAction>

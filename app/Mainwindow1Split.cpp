@@ -8,8 +8,8 @@
 #include "app/SplitNaming.h"
 #include "Ikcommon.h"
 #include "Ikfile.h"
-#include "platform/Prompts.h"
-#include "platform/Shell.h"
+#include "platform/desktop/Prompts.h"
+#include "platform/desktop/Shell.h"
 #include "widgets/lib/SpinEdit.h"
 #include "widgets/Mccbox.h"
 

@@ -6,7 +6,7 @@
 #include "app/Convertwindow3.h"
 #include "app/Mainwindow1.h"
 #include "app/Windows.h"
-#include "platform/Prompts.h"
+#include "platform/desktop/Prompts.h"
 #include "widgets/Mccbox.h"
 #include "widgets/lib/SpinEdit.h"
 

@@ -7,7 +7,4 @@ IkAttachment::IkAttachment(int group, Reset reset) : group_(group), reset_(reset
     if (reset_ == Reset::DisplaySettings && (attachResult_ >> 16) == 1) Ikdispinit::Initialize();
 }
 
-IkAttachment::~IkAttachment() {
-    const std::int32_t result = TerminateIK(group_);
-    if (reset_ == Reset::DisplaySettings && (result >> 16) == 0) Ikdispinit::Terminate();
-}
+IkAttachment::~IkAttachment() { TerminateIK(group_); }

@@ -1,7 +1,7 @@
 #pragma once
 // The attach protocol of a kit component: attach on creation, detach on destruction.
-// Components of the main group that reset the display editing settings do so when they
-// are the first of their group, and release them when they are the last.
+// Components of the main group that reset the display settings (the editing pop-up
+// texts) do so when they are the first of their group.
 
 #include "Ikinit.h"
 

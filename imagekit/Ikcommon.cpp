@@ -58,7 +58,7 @@ bool TVIkCommon::GetImageType() {
 
 bool TVIkCommon::FreeMemory() {
     if (!IkGetImageType || !ready(IkFreeMemory)) {
-        ErrorCode_ = 14;
+        ErrorCode_ = kStatusUnavailable;
         return false;
     }
     // Only a live image of a known kind is freed, so an invalid handle is never passed on.
@@ -145,7 +145,7 @@ bool TVIkCommon::DrawVectObject(void* dc, std::int32_t v1, std::int32_t v2, std:
 std::uint32_t TVIkCommon::GetMemorySize() {
     // ErrorCode is not reset before this call.
     if (!IkGetMemorySize) {
-        ErrorCode_ = 14;
+        ErrorCode_ = kStatusUnavailable;
         return 0;
     }
     const std::uint32_t size = IkGetMemorySize(ImgHandle_);

@@ -1,10 +1,12 @@
 #pragma once
 // TVIkCommon: the non-visual component that holds one image handle and offers the kit's
 // common operations on it. Every method looks at the function-table entry it needs
-// first: an empty entry sets ErrorCode 14 and returns the failure value without a call;
-// otherwise ErrorCode is 0 before the call and the library's status after it.
+// first: an empty entry sets ErrorCode kStatusUnavailable and returns the failure value
+// without a call; otherwise ErrorCode is kStatusOk before the call and the library's
+// status after it.
 
 #include "IkAttachment.h"
+#include "IkStatus.h"
 #include "Ikinit.h"
 
 #include <QImage>
@@ -81,14 +83,14 @@ public:
     void SetPicture(const QImage& picture);
 
 private:
-    // ErrorCode 14 and false when the entry is empty; otherwise ErrorCode 0 and true.
+    // kStatusUnavailable and false when the entry is empty; otherwise kStatusOk and true.
     template <typename Entry>
     bool ready(Entry entry) {
         if (!entry) {
-            ErrorCode_ = 14;
+            ErrorCode_ = kStatusUnavailable;
             return false;
         }
-        ErrorCode_ = 0;
+        ErrorCode_ = kStatusOk;
         return true;
     }
     void takeStatus();
@@ -97,7 +99,7 @@ private:
 
     IkAttachment attachment_;
     std::uint16_t ValueA_ = 0;
-    std::uint16_t ErrorCode_ = 0;
+    std::uint16_t ErrorCode_ = kStatusOk;
     bool FlagE_ = false;
     TVIkImageKind ImageKind_ = vikInvalidImage;
     std::uint32_t ValueF_ = 0;

@@ -61,7 +61,7 @@ bool TVIkEffect::keepImage(IKHANDLE image) {
 
 bool TVIkEffect::ConvertColor(std::int16_t bits, bool flag1, bool flag2, std::int16_t threshold) {
     if (!IkConvertColor) {
-        ErrorCode_ = 14;
+        ErrorCode_ = kStatusUnavailable;
         return false;
     }
     return keepImage(withProgress<IKHANDLE>([&](const Tail& t) {
@@ -73,7 +73,7 @@ bool TVIkEffect::ConvertColor(std::int16_t bits, bool flag1, bool flag2, std::in
 bool TVIkEffect::Rotation(std::int32_t angle, bool flag1, bool flag2, bool flag3, std::int16_t red,
                           std::int16_t green, std::int16_t blue, bool flag4) {
     if (!IkRotationEx) {
-        ErrorCode_ = 14;
+        ErrorCode_ = kStatusUnavailable;
         return false;
     }
     const IKHANDLE images[2] = {SrcImgHandle_, SrcMaskHandle_};
@@ -89,7 +89,7 @@ bool TVIkEffect::Rotation(std::int32_t angle, bool flag1, bool flag2, bool flag3
 
 bool TVIkEffect::CutRectImage() {
     if (!IkCutRectImage) {
-        ErrorCode_ = 14;
+        ErrorCode_ = kStatusUnavailable;
         return false;
     }
     const Rect rect{RectLeft_, RectTop_, RectRight_, RectBottom_};
@@ -102,7 +102,7 @@ bool TVIkEffect::CutRectImage() {
 
 bool TVIkEffect::Resize(std::int32_t width, std::int32_t height, bool flag) {
     if (!IkResizeEx) {
-        ErrorCode_ = 14;
+        ErrorCode_ = kStatusUnavailable;
         return false;
     }
     const IKHANDLE images[2] = {SrcImgHandle_, SrcMaskHandle_};
@@ -117,7 +117,7 @@ bool TVIkEffect::Resize(std::int32_t width, std::int32_t height, bool flag) {
 
 bool TVIkEffect::SetGray() {
     if (!IkSetGray) {
-        ErrorCode_ = 14;
+        ErrorCode_ = kStatusUnavailable;
         return false;
     }
     return keepImage(withProgress<IKHANDLE>(
@@ -129,7 +129,7 @@ bool TVIkEffect::Affine(std::int32_t v1, std::int32_t v2, std::int32_t v3, std::
     using Proc = IKHANDLE (*)(IKHANDLE, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t,
                               IK_PROGRESS_TAIL);
     if (!IkAffine) {
-        ErrorCode_ = 14;
+        ErrorCode_ = kStatusUnavailable;
         return false;
     }
     return keepImage(withProgress<IKHANDLE>([&](const Tail& t) {
@@ -140,7 +140,7 @@ bool TVIkEffect::Affine(std::int32_t v1, std::int32_t v2, std::int32_t v3, std::
 
 bool TVIkEffect::MakeRGBAImage() {
     if (!IkMakeRGBAImage) {
-        ErrorCode_ = 14;
+        ErrorCode_ = kStatusUnavailable;
         return false;
     }
     return keepImage(withProgress<IKHANDLE>([&](const Tail& t) {
@@ -150,7 +150,7 @@ bool TVIkEffect::MakeRGBAImage() {
 
 bool TVIkEffect::SplitRGBAImage() {
     if (!IkSplitRGBAImage) {
-        ErrorCode_ = 14;
+        ErrorCode_ = kStatusUnavailable;
         return false;
     }
     return withProgress<IKBOOL>([&](const Tail& t) {
@@ -162,7 +162,7 @@ bool TVIkEffect::SplitRGBAImage() {
 bool TVIkEffect::RasterToVector(IKHANDLE image, bool flag, std::int16_t value, std::int32_t number) {
     using Proc = IKHANDLE (*)(IKHANDLE, IKBOOL, uint16_t, int32_t, IK_PROGRESS_TAIL);
     if (!IkRasterToVector) {
-        ErrorCode_ = 14;
+        ErrorCode_ = kStatusUnavailable;
         return false;
     }
     return keepImage(withProgress<IKHANDLE>([&](const Tail& t) {
@@ -177,7 +177,7 @@ bool TVIkEffect::Layer(IKHANDLE image1, IKHANDLE image2, std::int16_t value, boo
     using Proc = IKHANDLE (*)(IKHANDLE, IKHANDLE, uint8_t, IKBOOL, uint8_t, uint8_t, uint8_t, uint8_t, uint8_t,
                               uint8_t, int32_t, int32_t, IKBOOL, IKBOOL, IK_PROGRESS_TAIL);
     if (!IkLayerEx) {
-        ErrorCode_ = 14;
+        ErrorCode_ = kStatusUnavailable;
         return false;
     }
     return keepImage(withProgress<IKHANDLE>([&](const Tail& t) {
@@ -193,7 +193,7 @@ bool TVIkEffect::Panorama(IKHANDLE image1, IKHANDLE image2, std::int16_t value, 
     using Proc = IKHANDLE (*)(IKHANDLE, IKHANDLE, uint8_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t,
                               int32_t, int32_t, uint8_t, uint8_t, uint8_t, IK_PROGRESS_TAIL);
     if (!IkPanorama) {
-        ErrorCode_ = 14;
+        ErrorCode_ = kStatusUnavailable;
         return false;
     }
     return keepImage(withProgress<IKHANDLE>([&](const Tail& t) {
@@ -208,7 +208,7 @@ bool TVIkEffect::PasteImage(IKHANDLE image, std::int32_t n, bool flag1, bool fla
     using Proc = IKHANDLE (*)(IKHANDLE, const IKHANDLE*, int32_t, IKBOOL, IKBOOL, uint8_t, IKBOOL, uint8_t, uint8_t,
                               uint8_t, uint8_t, uint8_t, uint8_t, int32_t, int32_t, IKBOOL, IK_PROGRESS_TAIL);
     if (!IkPasteImage) {
-        ErrorCode_ = 14;
+        ErrorCode_ = kStatusUnavailable;
         return false;
     }
     const IKHANDLE images[2] = {SrcImgHandle_, SrcMaskHandle_};
@@ -226,7 +226,7 @@ bool TVIkEffect::SetSecretImage(IKHANDLE image1, IKHANDLE image2, const QString&
     using Proc = IKHANDLE (*)(IKHANDLE, IKHANDLE, const char*, const char*, uint16_t, IKBOOL, IKBOOL, IKBOOL, IKBOOL,
                               uint8_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, IK_PROGRESS_TAIL);
     if (!IkSetSecretImage) {
-        ErrorCode_ = 14;
+        ErrorCode_ = kStatusUnavailable;
         return false;
     }
     const QByteArray a = text1.toUtf8(), b = text2.toUtf8();
@@ -241,7 +241,7 @@ bool TVIkEffect::SetSecretImage(IKHANDLE image1, IKHANDLE image2, const QString&
 bool TVIkEffect::CheckSecretImage(IKHANDLE image1, IKHANDLE image2, std::int32_t n) {
     using Proc = IKHANDLE (*)(IKHANDLE, IKHANDLE, int32_t, IK_PROGRESS_TAIL);
     if (!IkCheckSecretImage) {
-        ErrorCode_ = 14;
+        ErrorCode_ = kStatusUnavailable;
         return false;
     }
     return keepImage(withProgress<IKHANDLE>([&](const Tail& t) {
@@ -255,11 +255,11 @@ bool TVIkEffect::CheckSecretImage(IKHANDLE image1, IKHANDLE image2, std::int32_t
 // library is not called.
 bool TVIkEffect::areaCallAllowed(bool hasEntry, const TVIkPoint* points, int count) {
     if (SelectMode_ == vikEffectPolygon && (!points || count <= 0)) {
-        ErrorCode_ = 5;
+        ErrorCode_ = kStatusBadArgument;
         return false;
     }
     if (!hasEntry) {
-        ErrorCode_ = 14;
+        ErrorCode_ = kStatusUnavailable;
         return false;
     }
     return true;
@@ -442,24 +442,24 @@ bool TVIkEffect::AutoSelectImage(std::int16_t a, std::int16_t b, std::int16_t c,
 
 bool TVIkEffect::StartDibAccess(IKHANDLE image, std::int32_t& index) {
     if (!IkStartDibAccess) {
-        ErrorCode_ = 14;
+        ErrorCode_ = kStatusUnavailable;
         return false;
     }
     index = 0;
     if (image == 0) {
-        ErrorCode_ = 7;
+        ErrorCode_ = kStatusNoImage;
         return false;
     }
     int free = -1;
     for (int i = 0; i < kAccessSlots; ++i) {
         if (accessImages_[static_cast<std::size_t>(i)] == image) {
-            ErrorCode_ = 5;
+            ErrorCode_ = kStatusBadArgument;
             return false;
         }
         if (free < 0 && accessImages_[static_cast<std::size_t>(i)] == 0) free = i;
     }
     if (free < 0) {
-        ErrorCode_ = 5;
+        ErrorCode_ = kStatusBadArgument;
         return false;
     }
     // The slot stays taken even when the library refuses the image.
@@ -472,7 +472,7 @@ bool TVIkEffect::StartDibAccess(IKHANDLE image, std::int32_t& index) {
 
 bool TVIkEffect::slotReady(std::int32_t index) {
     if (index < 0 || index >= kAccessSlots || accessImages_[static_cast<std::size_t>(index)] == 0) {
-        ErrorCode_ = 5;
+        ErrorCode_ = kStatusBadArgument;
         return false;
     }
     return true;
@@ -481,7 +481,7 @@ bool TVIkEffect::slotReady(std::int32_t index) {
 bool TVIkEffect::GetDibPixel(std::int32_t index, std::int32_t x, std::int32_t y, std::uint8_t& c0, std::uint8_t& c1,
                              std::uint8_t& c2, std::uint8_t& c3) {
     if (!IkGetDibPixel) {
-        ErrorCode_ = 14;
+        ErrorCode_ = kStatusUnavailable;
         return false;
     }
     if (!slotReady(index)) return false;
@@ -500,7 +500,7 @@ bool TVIkEffect::GetDibPixel(std::int32_t index, std::int32_t x, std::int32_t y,
 bool TVIkEffect::SetDibPixel(std::int32_t index, std::int32_t x, std::int32_t y, std::uint8_t c0, std::uint8_t c1,
                              std::uint8_t c2, std::uint8_t c3) {
     if (!IkSetDibPixel) {
-        ErrorCode_ = 14;
+        ErrorCode_ = kStatusUnavailable;
         return false;
     }
     if (!slotReady(index)) return false;
@@ -516,7 +516,7 @@ bool TVIkEffect::SetDibPixel(std::int32_t index, std::int32_t x, std::int32_t y,
 
 bool TVIkEffect::EndDibAccess(std::int32_t index) {
     if (!IkEndDibAccess) {
-        ErrorCode_ = 14;
+        ErrorCode_ = kStatusUnavailable;
         return false;
     }
     if (!slotReady(index)) return false;

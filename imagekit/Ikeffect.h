@@ -2,11 +2,12 @@
 // TVIkEffect: the non-visual component that turns one image into another through
 // Ik7Effect.so. The source (SrcImgHandle, SrcMaskHandle) is never changed or freed; the
 // result lands in DestImgHandle (and DestMaskHandle) and belongs to the caller. A missing
-// library function gives ErrorCode 14 without a call; otherwise ErrorCode is the
-// library's status. Progress is relayed as in the file component.
+// library function gives ErrorCode kStatusUnavailable without a call; otherwise ErrorCode
+// is the library's status. Progress is relayed as in the file component.
 
 #include "IkAttachment.h"
 #include "IkProgressSlot.h"
+#include "IkStatus.h"
 #include "Ikinit.h"
 
 #include <QObject>
@@ -209,7 +210,7 @@ private:
     QString ButtonName_;
     bool Cancel_ = false;
     QString Caption_;
-    std::uint16_t ErrorCode_ = 0;
+    std::uint16_t ErrorCode_ = kStatusOk;
     IKHANDLE SrcImgHandle_ = 0;
     IKHANDLE SrcMaskHandle_ = 0;
     TVIkInOutSelectMode InOut_ = vikOutside;

@@ -37,7 +37,7 @@ void TCExif::freeThumbnail() {
 
 bool TCExif::GetExifInfo() {
     if (!IkJpegExifInfo) {
-        owner_->ErrorCode_ = 14;
+        owner_->ErrorCode_ = kStatusUnavailable;
         return false;
     }
     freeThumbnail();
@@ -179,7 +179,7 @@ IKHANDLE TVIkFile::loadWith(TVIkLoadFile format, IKPROGRESSPROC progress, bool& 
 bool TVIkFile::LoadFile(TVIkLoadFile format) {
     ImgHandle_ = 0;
     if (!IkFileLoad) {
-        ErrorCode_ = 14;
+        ErrorCode_ = kStatusUnavailable;
         return false;
     }
     const QString name = FileName_;
@@ -188,7 +188,7 @@ bool TVIkFile::LoadFile(TVIkLoadFile format) {
     bool available = false;
     ImgHandle_ = loadWith(format, progress, available);
     if (available) takeStatus();
-    else ErrorCode_ = 14;
+    else ErrorCode_ = kStatusUnavailable;
     tearDownProgress();
     DoEndLoad(name);
     return ImgHandle_ != 0;
@@ -196,7 +196,7 @@ bool TVIkFile::LoadFile(TVIkLoadFile format) {
 
 bool TVIkFile::GetImagefileType() {
     if (!IkFileType) {
-        ErrorCode_ = 14;
+        ErrorCode_ = kStatusUnavailable;
         return false;
     }
     IKFILEINFO record{};
@@ -299,7 +299,7 @@ IKBOOL TVIkFile::saveWith(TVIkSaveFile format, IKPROGRESSPROC progress, bool& av
 
 bool TVIkFile::SaveFile(TVIkSaveFile format) {
     if (!IkBmpFileSave) {
-        ErrorCode_ = 14;
+        ErrorCode_ = kStatusUnavailable;
         return false;
     }
     const QString name = FileName_;
@@ -308,29 +308,29 @@ bool TVIkFile::SaveFile(TVIkSaveFile format) {
     bool available = false;
     const bool ok = saveWith(format, progress, available) != 0;
     if (available) takeStatus();
-    else ErrorCode_ = 14;
+    else ErrorCode_ = kStatusUnavailable;
     tearDownProgress();
     DoEndSave(name);
     return ok;
 }
 
 bool TVIkFile::OpenFileDlg() {
-    if (!IkOpenFileDlg) ErrorCode_ = 14;
+    if (!IkOpenFileDlg) ErrorCode_ = kStatusUnavailable;
     return false;
 }
 
 bool TVIkFile::SaveFileDlg() {
-    if (!IkSaveFileDlgEx) ErrorCode_ = 14;
+    if (!IkSaveFileDlgEx) ErrorCode_ = kStatusUnavailable;
     return false;
 }
 
 bool TVIkFile::transfer(const QString* texts, int count) {
     for (int i = 0; i < count; ++i)
         if (texts[i].size() >= kTextLimit) {
-            ErrorCode_ = 5;
+            ErrorCode_ = kStatusBadArgument;
             return false;
         }
-    ErrorCode_ = 14;
+    ErrorCode_ = kStatusUnavailable;
     return false;
 }
 

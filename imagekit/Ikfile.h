@@ -5,6 +5,7 @@
 
 #include "IkAttachment.h"
 #include "IkProgressSlot.h"
+#include "IkStatus.h"
 #include "Ikinit.h"
 
 #include <QObject>
@@ -76,7 +77,7 @@ public:
     TCExif& operator=(const TCExif&) = delete;
 
     // Frees the thumbnail of the previous read and reads the owner's file; the owner's
-    // ErrorCode becomes the library's status (14 without IKJpegExifInfo).
+    // ErrorCode becomes the library's status (kStatusUnavailable without IKJpegExifInfo).
     bool GetExifInfo();
     // Copies the values of another TCExif (the thumbnail handle is shared, not copied).
     void Assign(const TCExif& other);
@@ -237,7 +238,7 @@ private:
     std::int32_t VectorWidth_ = 0, VectorHeight_ = 0;
 
     IKHANDLE ImgHandle_ = 0;
-    std::uint16_t ErrorCode_ = 0;
+    std::uint16_t ErrorCode_ = kStatusOk;
     std::int16_t BitCount_ = 0, ValueG_ = 0, ValueH_ = 0;
     std::int32_t ImgWidth_ = 0, ImgHeight_ = 0, ValueJ_ = 0, ValueK_ = 0, ValueL_ = 0;
     std::int16_t ImageFileType_ = 0, PageCount_ = 0;

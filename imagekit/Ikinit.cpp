@@ -1,7 +1,7 @@
 #include "Ikinit.h"
 
 #include "platform/GlobalMemory.h"
-#include "platform/Shell.h"
+#include "platform/ExecutableDir.h"
 
 #include <dlfcn.h>
 

@@ -168,7 +168,7 @@ bool TVIkDisp::imageDispMain(QPainter* dc, const IkRect* rectIncl, bool scrollSt
     }
     QPainter* p = dc ? dc : beginSurface();
     if (!p) {
-        ErrorCode_ = 2;
+        ErrorCode_ = kStatusNoMemory;
         return false;
     }
     const bool drawn = mode_ == vikActualSize ? drawActual(*p) : drawFitted(*p);
@@ -217,10 +217,10 @@ void TVIkDisp::SetImgHandle(IKHANDLE image) {
 
 bool TVIkDisp::Display(TVIkDispMode mode) {
     if (mode == vikFitToWidth || mode == vikFitToHeight) {
-        ErrorCode_ = 4;
+        ErrorCode_ = kStatusUnsupportedMode;
         return false;
     }
-    ErrorCode_ = 0;
+    ErrorCode_ = kStatusOk;
     if (mode != vikActualSize) hideScrollBars();
     if (mode == vikClear) {
         mode_ = vikClear;
@@ -248,7 +248,7 @@ bool TVIkDisp::Display(TVIkDispMode mode) {
 }
 
 bool TVIkDisp::Refresh() {
-    ErrorCode_ = 0;
+    ErrorCode_ = kStatusOk;
     const bool drawn = imageDispMain(nullptr, nullptr, false);
     if (!drawn) invalidate();
     return drawn;
@@ -263,14 +263,14 @@ void TVIkDisp::SetDispScale(double scale) {
 
 bool TVIkDisp::Zoom(int left, int top, int right, int bottom) {
     if (left < 0 || top < 0 || right >= ImageWidth_ || bottom >= ImageHeight_ || right < left || bottom < top) {
-        ErrorCode_ = 5;
+        ErrorCode_ = kStatusBadArgument;
         return false;
     }
     DispCenterX_ = static_cast<int>((left + right) * 0.5 + 0.5);
     DispCenterY_ = static_cast<int>((top + bottom) * 0.5 + 0.5);
     DispScale_ = Ikutils::zoomScale(layout_.dispIncl, left, top, right, bottom);
     imageDispInit();
-    if (imageDispMain(nullptr, nullptr, false)) ErrorCode_ = 0;
+    if (imageDispMain(nullptr, nullptr, false)) ErrorCode_ = kStatusOk;
     return true;
 }
 

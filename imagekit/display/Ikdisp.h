@@ -6,6 +6,7 @@
 // display run outside a paint updates the surface at once, as the system draws at once.
 
 #include "IkAttachment.h"
+#include "IkStatus.h"
 #include "Ikutils.h"
 
 #include <QImage>
@@ -132,7 +133,7 @@ private:
 
     IkAttachment attachment_;
     IKHANDLE ImgHandle_ = 0;
-    std::uint16_t ErrorCode_ = 0;
+    std::uint16_t ErrorCode_ = kStatusOk;
     TVIkDispMode mode_ = vikClear;
     bool scrollBarAtDisplay_ = false;
     TVIkAppearance Appearance_ = vikFlat;

@@ -2,7 +2,7 @@
 #include "Ikdispinit.h"
 #include "Ikinit.h"
 
-#include "platform/Shell.h"
+#include "platform/ExecutableDir.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "platform/Prompts.h"
+#include "platform/desktop/Prompts.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // Prompts answered from a script: each kind of prompt takes its answers from its own queue
 // (an empty queue answers "No" or "cancelled"), and every prompt shown is recorded.
 
-#include "platform/Prompts.h"
+#include "platform/desktop/Prompts.h"
 
 #include <QDialog>
 #include <QList>

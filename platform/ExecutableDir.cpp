@@ -1,22 +1,12 @@
-#include "platform/Shell.h"
+#include "platform/ExecutableDir.h"
 
-#include <QApplication>
-#include <QDesktopServices>
 #include <QFileInfo>
-#include <QUrl>
 
 #include <unistd.h>
 
 #include <climits>
 
 namespace platform {
-
-bool shellOpen(const QString& pathOrUrl) {
-    const QUrl url = pathOrUrl.contains(QLatin1String("://")) ? QUrl(pathOrUrl) : QUrl::fromLocalFile(pathOrUrl);
-    return QDesktopServices::openUrl(url);
-}
-
-void beep() { QApplication::beep(); }
 
 QString executableDir() {
     char buffer[PATH_MAX + 1];

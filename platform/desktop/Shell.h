@@ -11,7 +11,4 @@ bool shellOpen(const QString& pathOrUrl);
 // The default system beep.
 void beep();
 
-// The folder of the running executable, without a trailing separator.
-QString executableDir();
-
 }  // namespace platform
