@@ -1,5 +1,6 @@
 #include "DibBlock.h"
 
+#include "Colour.h"
 #include "KitCall.h"
 
 #include <cstring>
@@ -31,11 +32,7 @@ IKHANDLE allocateDib(std::int32_t width, std::int32_t height, std::uint16_t bits
 IKHANDLE allocateGreyDib(std::int32_t width, std::int32_t height, bool zeroed) {
     const IKHANDLE image = allocateDib(width, height, 8, 256, zeroed);
     if (!image) return 0;
-    const DibView dib(image);
-    for (int i = 0; i < 256; ++i) {
-        const auto v = static_cast<std::uint8_t>(i);
-        dib.colours()[i] = platform::RgbQuad{v, v, v, 0};
-    }
+    writeGreyRamp(DibView(image).colours(), 256);
     return image;
 }
 

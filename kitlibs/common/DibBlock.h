@@ -1,11 +1,13 @@
 #pragma once
 // Access to an image handle's packed bitmap while its block is locked.
 
+#include "Pixels.h"
 #include "ik7kit.h"
 #include "platform/Dib.h"
 #include "platform/GlobalMemory.h"
 
 #include <cstdint>
+#include <span>
 
 namespace kit {
 
@@ -28,15 +30,14 @@ public:
         return reinterpret_cast<platform::RgbQuad*>(base() + header().biSize);
     }
     std::uint32_t colourCount() const { return platform::dibNumColors(header()); }
+    std::span<platform::RgbQuad> colourTable() const { return {colours(), colourCount()}; }
     std::uint8_t* pixels() const { return base() + platform::dibPixelOffset(header()); }
     std::uint32_t stride() const { return platform::dibStride(header().biWidth, header().biBitCount); }
     std::int32_t width() const { return header().biWidth; }
     std::int32_t height() const { return header().biHeight < 0 ? -header().biHeight : header().biHeight; }
-    // Row y counted from the top of the picture.
-    std::uint8_t* row(std::int32_t y) const {
-        const std::int32_t stored = header().biHeight > 0 ? height() - 1 - y : y;
-        return pixels() + static_cast<std::size_t>(stored) * stride();
-    }
+    // The pixel rows, and row y counted from the top of the picture (0 <= y < height).
+    PixelRows rows() const { return PixelRows(pixels(), stride(), height(), header().biHeight > 0); }
+    std::uint8_t* row(std::int32_t y) const { return rows().row(y); }
     std::size_t blockSize() const { return lock_.size(); }
 
 private:

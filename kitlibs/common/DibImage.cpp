@@ -1,7 +1,9 @@
 #include "DibImage.h"
 
+#include "Colour.h"
 #include "DibBlock.h"
 #include "KitCall.h"
+#include "Pixels.h"
 
 #include <cstring>
 
@@ -26,57 +28,16 @@ QList<QRgb> paddedTableOf(const DibView& dib) {
     return table;
 }
 
-// Position and width of the set bits of a channel mask.
-struct Channel {
-    int shift = 0;
-    int bits = 0;
-    int value(std::uint32_t pixel, std::uint32_t mask) const {
-        if (bits == 0) return 0;
-        const std::uint32_t v = (pixel & mask) >> shift;
-        const std::uint32_t max = (bits >= 32) ? 0xFFFFFFFFu : ((1u << bits) - 1);
-        return static_cast<int>((static_cast<std::uint64_t>(v) * 255 + max / 2) / max);
-    }
-};
-
-Channel channelOf(std::uint32_t mask) {
-    Channel c;
-    if (!mask) return c;
-    while (!(mask & 1)) {
-        mask >>= 1;
-        ++c.shift;
-    }
-    while (mask & 1) {
-        mask >>= 1;
-        ++c.bits;
-    }
-    return c;
-}
-
 QImage maskedImage(const DibView& dib) {
     const BitmapInfoHeader& h = dib.header();
-    std::uint32_t masks[3];
-    if (h.biCompression == platform::kBiBitFields) {
-        std::memcpy(masks, dib.base() + h.biSize, sizeof(masks));
-    } else if (h.biBitCount == 16) {
-        masks[0] = 0x7C00; masks[1] = 0x03E0; masks[2] = 0x001F;
-    } else {
-        masks[0] = 0xFF0000; masks[1] = 0x00FF00; masks[2] = 0x0000FF;
-    }
-    const Channel r = channelOf(masks[0]), g = channelOf(masks[1]), b = channelOf(masks[2]);
+    const ChannelMasks masks = channelMasksOf(h, dib.base() + h.biSize);
     QImage picture(dib.width(), dib.height(), QImage::Format_RGB32);
     if (picture.isNull()) return picture;
     for (int y = 0; y < dib.height(); ++y) {
         const std::uint8_t* src = dib.row(y);
         auto* dst = reinterpret_cast<QRgb*>(picture.scanLine(y));
-        for (int x = 0; x < dib.width(); ++x) {
-            std::uint32_t pixel = 0;
-            if (h.biBitCount == 16) {
-                pixel = src[2 * x] | (src[2 * x + 1] << 8);
-            } else {
-                std::memcpy(&pixel, src + 4 * x, 4);
-            }
-            dst[x] = qRgb(r.value(pixel, masks[0]), g.value(pixel, masks[1]), b.value(pixel, masks[2]));
-        }
+        for (std::size_t x = 0; x < static_cast<std::size_t>(dib.width()); ++x)
+            dst[x] = masks.colourOf(pixelAt(src, x, h.biBitCount));
     }
     return picture;
 }
@@ -104,7 +65,7 @@ QImage convert(const DibView& dib) {
             if (h.biBitCount == 8) {
                 std::memcpy(dst, src, static_cast<std::size_t>(w));
             } else {
-                for (int x = 0; x < w; ++x) dst[x] = (x & 1) ? (src[x / 2] & 0x0F) : (src[x / 2] >> 4);
+                for (std::size_t x = 0; x < static_cast<std::size_t>(w); ++x) dst[x] = indexAt(src, x, 4);
             }
         }
         return picture;
@@ -142,13 +103,6 @@ QImage convert(const DibView& dib) {
     default:
         return QImage();
     }
-}
-
-void writeTable(const DibView& dib, const QList<QRgb>& table) {
-    RgbQuad* colours = dib.colours();
-    for (qsizetype i = 0; i < table.size(); ++i)
-        colours[i] = RgbQuad{static_cast<std::uint8_t>(qBlue(table[i])), static_cast<std::uint8_t>(qGreen(table[i])),
-                             static_cast<std::uint8_t>(qRed(table[i])), 0};
 }
 
 }  // namespace
@@ -205,7 +159,7 @@ IKHANDLE dibFromImage(const QImage& source, const QList<QRgb>* colourTable) {
     const DibView dib(image);
     dib.header().biXPelsPerMeter = picture.dotsPerMeterX();
     dib.header().biYPelsPerMeter = picture.dotsPerMeterY();
-    writeTable(dib, table);
+    writeColourTable(dib.colours(), coloursOf(table));
     const std::size_t rowBytes = (static_cast<std::size_t>(picture.width()) * bits + 7) / 8;
     for (int y = 0; y < picture.height(); ++y) std::memcpy(dib.row(y), picture.constScanLine(y), rowBytes);
     return image;

@@ -1,8 +1,8 @@
 // Colour-table exports: read and write, 1-bit counts, header helpers.
+#include "Colour.h"
 #include "DibBlock.h"
 #include "KitCall.h"
 #include "KitObjects.h"
-#include "Palettes.h"
 
 #include <algorithm>
 #include <bit>

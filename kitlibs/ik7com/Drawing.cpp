@@ -1,8 +1,8 @@
 // Drawing on a device context (a QPainter): packed bitmaps stretched into rectangles,
 // rectangle outlines, fills and hatches.
 #include "DibBlock.h"
+#include "DrawPixelReader.h"
 #include "KitCall.h"
-#include "PixelSource.h"
 
 #include <QImage>
 #include <QPaintEngine>
@@ -76,8 +76,8 @@ IK_API int32_t _StretchDIBits(void* dc, int32_t dx, int32_t dy, int32_t dw, int3
         platform::BitmapInfoHeader h;
         std::memcpy(&h, header, sizeof(h));
         if (!platform::dibIsUsable(h, static_cast<std::size_t>(-1))) return fail<int32_t>(IK_ERR_FORMAT, 0);
-        const PixelSource source(h, static_cast<const std::uint8_t*>(header) + h.biSize,
-                                 static_cast<const std::uint8_t*>(bits));
+        const DrawPixelReader source(h, static_cast<const std::uint8_t*>(header) + h.biSize,
+                                     static_cast<const std::uint8_t*>(bits));
         const QRect visible = reachable(*painter, QRect(dx, dy, dw, dh));
         if (visible.isEmpty()) return dh;
         // Opaque pixels go straight into the painter's image when that is the same as drawing

@@ -1,7 +1,9 @@
 // Grey copies for showing 1-bit images smoothly: the grey copy of a 1-bit image, and the
 // area-averaged reduction of a rectangle of it to an exact size.
+#include "Colour.h"
 #include "DibBlock.h"
 #include "KitCall.h"
+#include "Pixels.h"
 #include "Resample.h"
 
 #include <algorithm>
@@ -10,22 +12,13 @@
 
 using namespace kit;
 
-namespace {
-
-std::uint8_t luminanceOf(const platform::RgbQuad& c) {
-    return static_cast<std::uint8_t>((c.red * 299 + c.green * 587 + c.blue * 114 + 500) / 1000);
-}
-
-
-}  // namespace
-
 IK_API IKHANDLE ConvertColorTo8Gray(IKHANDLE image) {
     return guarded<IKHANDLE>(0, [&]() -> IKHANDLE {
         const DibView src(image);
         if (!src.usable()) return fail<IKHANDLE>(src.failureStatus(), 0);
         if (src.header().biBitCount != 1) return fail<IKHANDLE>(IK_ERR_FORMAT, 0);
-        const std::uint8_t levels[2] = {src.colourCount() > 0 ? luminanceOf(src.colours()[0]) : std::uint8_t{0},
-                                        src.colourCount() > 1 ? luminanceOf(src.colours()[1]) : std::uint8_t{255}};
+        const std::uint8_t levels[2] = {src.colourCount() > 0 ? luminance(src.colours()[0]) : std::uint8_t{0},
+                                        src.colourCount() > 1 ? luminance(src.colours()[1]) : std::uint8_t{255}};
         // Eight grey bytes for every possible byte of eight pixels.
         std::uint64_t spread[256];
         for (int b = 0; b < 256; ++b) {
@@ -40,8 +33,9 @@ IK_API IKHANDLE ConvertColorTo8Gray(IKHANDLE image) {
         for (std::int32_t y = 0; y < src.height(); ++y) {
             const std::uint8_t* in = src.row(y);
             std::uint8_t* out = dst.row(y);
-            for (std::int32_t i = 0; i < whole; ++i) std::memcpy(out + 8 * i, &spread[in[i]], 8);
-            for (std::int32_t x = 8 * whole; x < width; ++x) out[x] = levels[(in[x >> 3] >> (7 - (x & 7))) & 1];
+            for (std::size_t i = 0; i < static_cast<std::size_t>(whole); ++i) std::memcpy(out + 8 * i, &spread[in[i]], 8);
+            for (std::size_t x = 8 * static_cast<std::size_t>(whole); x < static_cast<std::size_t>(width); ++x)
+                out[x] = levels[pixelAt<1>(in, x)];
             std::memset(out + width, 0, dst.stride() - static_cast<std::uint32_t>(width));
         }
         dst.header().biXPelsPerMeter = src.header().biXPelsPerMeter;
@@ -70,7 +64,7 @@ IK_API IKHANDLE Resize1Bit(IKHANDLE grey, int32_t x0, int32_t y0, int32_t x1, in
         std::uint8_t lut[256];
         bool identity = true;
         for (std::uint32_t i = 0; i < 256; ++i) {
-            lut[i] = i < src.colourCount() ? luminanceOf(src.colours()[i]) : 0;
+            lut[i] = i < src.colourCount() ? luminance(src.colours()[i]) : 0;
             identity = identity && lut[i] == i;
         }
         std::vector<std::uint8_t> mapped(identity ? 0 : static_cast<std::size_t>(x1 - x0 + 1));

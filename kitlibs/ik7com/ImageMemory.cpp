@@ -1,5 +1,7 @@
 // Image memory: size, free, facts, copy and creation of packed bitmaps.
+#include "Colour.h"
 #include "DibBlock.h"
+#include "DibImage.h"
 #include "KitCall.h"
 #include "Palettes.h"
 
@@ -63,14 +65,14 @@ IK_API IKHANDLE IKCreateImage(int32_t width, int32_t height, uint16_t bits, uint
         platform::GlobalBlock image(allocateDib(width, height, bits, static_cast<uint32_t>(table.size()), false));
         if (!image.get()) return 0;
         const DibView dib(image.get());
-        writePalette(dib, table);
+        writeColourTable(dib.colours(), coloursOf(table));
 
         // One row of the fill, then copied into every row.
         std::uint8_t* first = dib.row(0);
         const std::uint32_t stride = dib.stride();
         std::memset(first, 0, stride);
         if (bits <= 8) {
-            const int index = nearestEntry(table, red, green, blue);
+            const std::size_t index = nearestEntry(coloursOf(table), red, green, blue);
             const int perByte = 8 / bits;
             std::uint8_t pattern = 0;
             for (int i = 0; i < perByte; ++i) pattern = static_cast<std::uint8_t>((pattern << bits) | index);

@@ -5,6 +5,7 @@
 #include "Quantizer.h"
 
 #include <algorithm>
+#include <cstring>
 #include <vector>
 
 using namespace effect;
@@ -53,7 +54,7 @@ bool toOneBit(const DibView& src, const DibView& dst, std::uint8_t threshold, bo
             error.swap(next);
             std::fill(next.begin(), next.end(), 0);
         }
-        if (!progress.step(y + 1, height)) return false;
+        if (!progress.report(y + 1, height)) return false;
     }
     return true;
 }
@@ -89,16 +90,14 @@ bool toPalette(const DibView& src, IKHANDLE& result, int bits, Progress& progres
     Quantizer quantizer(1 << bits);
     for (std::int32_t y = 0; y < height; ++y) {
         quantizer.add(rows.row(y), width, rows.step());
-        if (!progress.step(y + 1, 2 * static_cast<std::int64_t>(height))) return false;
+        if (!progress.report(y + 1, 2 * static_cast<std::int64_t>(height))) return false;
     }
     quantizer.build();
     const std::vector<std::uint32_t>& palette = quantizer.palette();
     result = kit::allocateDib(width, height, static_cast<std::uint16_t>(bits), static_cast<std::uint32_t>(palette.size()), true);
     if (!result) return false;
     const DibView dst(result);
-    for (std::size_t i = 0; i < palette.size(); ++i)
-        dst.colours()[i] = platform::RgbQuad{static_cast<std::uint8_t>(palette[i]), static_cast<std::uint8_t>(palette[i] >> 8),
-                                             static_cast<std::uint8_t>(palette[i] >> 16), 0};
+    kit::writeColourTable(dst.colours(), palette);
     const std::vector<std::uint8_t*> out = rowsOf(dst);
     std::vector<std::uint8_t> indices(bits == 8 ? 0 : static_cast<std::size_t>(width));
     for (std::int32_t y = 0; y < height; ++y) {
@@ -107,9 +106,9 @@ bool toPalette(const DibView& src, IKHANDLE& result, int bits, Progress& progres
             quantizer.map(rows.row(y), width, rows.step(), row);
         } else {
             quantizer.map(rows.row(y), width, rows.step(), indices.data());
-            for (std::int32_t x = 0; x < width; ++x) setPixel(row, x, bits, indices[static_cast<std::size_t>(x)]);
+            for (std::size_t x = 0; x < indices.size(); ++x) setPixel(row, x, bits, indices[x]);
         }
-        if (!progress.step(height + y + 1, 2 * static_cast<std::int64_t>(height))) return false;
+        if (!progress.report(height + y + 1, 2 * static_cast<std::int64_t>(height))) return false;
     }
     return true;
 }
@@ -123,24 +122,13 @@ bool toDirect(const DibView& src, const DibView& dst, std::uint16_t target, Prog
         reader.read(y, bgra.data());
         std::uint8_t* out = dst.row(y);
         const std::uint8_t* p = bgra.data();
-        for (std::int32_t x = 0; x < width; ++x, p += 4) {
+        for (std::size_t x = 0; x < static_cast<std::size_t>(width); ++x, p += 4) {
             switch (target) {
-            case 16: {
-                const unsigned v = ((p[2] >> 3) << 10) | ((p[1] >> 3) << 5) | (p[0] >> 3);
-                out[2 * x] = static_cast<std::uint8_t>(v);
-                out[2 * x + 1] = static_cast<std::uint8_t>(v >> 8);
-                break;
-            }
-            case 24:
-                out[3 * x] = p[0];
-                out[3 * x + 1] = p[1];
-                out[3 * x + 2] = p[2];
-                break;
+            case 16: kit::setPixel<16>(out, x, kit::pack555(p[2], p[1], p[0])); break;
+            case 24: std::memcpy(out + 3 * x, p, 3); break;
             case 32:
                 // Only a plain 32-bit source brings an alpha byte; others leave it 0.
-                out[4 * x] = p[0];
-                out[4 * x + 1] = p[1];
-                out[4 * x + 2] = p[2];
+                std::memcpy(out + 4 * x, p, 3);
                 out[4 * x + 3] = reader.hasAlpha() ? p[3] : 0;
                 break;
             default:
@@ -148,7 +136,7 @@ bool toDirect(const DibView& src, const DibView& dst, std::uint16_t target, Prog
                 break;
             }
         }
-        if (!progress.step(y + 1, height)) return false;
+        if (!progress.report(y + 1, height)) return false;
     }
     return true;
 }

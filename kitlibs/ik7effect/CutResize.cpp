@@ -30,9 +30,10 @@ IK_API IKHANDLE IKCutRectImage(IKHANDLE image, const IKRECT* rect, IKPROGRESSPRO
             if (bits >= 8) {
                 std::memcpy(out, in + static_cast<std::size_t>(left) * (bits / 8), static_cast<std::size_t>(right - left) * (bits / 8));
             } else {
-                for (std::int32_t x = left; x < right; ++x) setPixel(out, x - left, bits, getPixel(in, x, bits));
+                for (std::int32_t x = left; x < right; ++x)
+                    setPixel(out, static_cast<std::size_t>(x - left), bits, pixelAt(in, static_cast<std::size_t>(x), bits));
             }
-            if (!progress.step(y - top + 1, bottom - top)) return kit::fail<IKHANDLE>(IK_ERR_CANCELLED, 0);
+            if (!progress.report(y - top + 1, bottom - top)) return kit::fail<IKHANDLE>(IK_ERR_CANCELLED, 0);
         }
         copyResolution(src, dst, false);
         return result.release();
@@ -53,26 +54,17 @@ IKHANDLE resizeNearest(const DibView& src, std::int32_t width, std::int32_t heig
     for (std::int32_t y = 0; y < height; ++y) {
         const std::uint8_t* in = src.row(static_cast<std::int32_t>((2 * static_cast<std::int64_t>(y) + 1) * src.height() / (2 * static_cast<std::int64_t>(height))));
         std::uint8_t* out = dst.row(y);
-        for (std::int32_t x = 0; x < width; ++x) setPixel(out, x, bits, getPixel(in, columns[static_cast<std::size_t>(x)], bits));
+        for (std::size_t x = 0; x < columns.size(); ++x) setPixel(out, x, bits, pixelAt(in, static_cast<std::size_t>(columns[x]), bits));
     }
     copyResolution(src, dst, false);
     return result.release();
-}
-
-bool greyTable(const DibView& src) {
-    if (src.header().biBitCount > 8) return false;
-    for (std::uint32_t i = 0; i < src.colourCount(); ++i) {
-        const platform::RgbQuad& c = src.colours()[i];
-        if (c.red != c.green || c.green != c.blue) return false;
-    }
-    return true;
 }
 
 // Smooth resampling: 1-bit and grey-table images give 8-bit grey, 32-bit images keep
 // their fourth byte, everything else gives 24 bits.
 IKHANDLE resizeSmooth(const DibView& src, std::int32_t width, std::int32_t height, Progress& progress) {
     const int bits = src.header().biBitCount;
-    const bool grey = bits == 1 || greyTable(src);
+    const bool grey = bits == 1 || kit::paletteIsGrey(src);
     const bool four = bits == 32 && src.header().biCompression == platform::kBiRgb;
     const int channels = grey ? 1 : (four ? 4 : 3);
     // The source as plain channel rows.
@@ -96,7 +88,7 @@ IKHANDLE resizeSmooth(const DibView& src, std::int32_t width, std::int32_t heigh
     kit::resample([&](std::int32_t y) { return &plane[rowValues * static_cast<std::size_t>(y)]; }, channels, src.width(),
                   src.height(), width, height, true, [&](std::int32_t y, const std::uint8_t* row) {
                       std::memcpy(dst.row(y), row, static_cast<std::size_t>(width) * channels);
-                      if (!progress.step(y + 1, height)) stopped = true;
+                      if (!progress.report(y + 1, height)) stopped = true;
                   });
     if (stopped) return kit::fail<IKHANDLE>(IK_ERR_CANCELLED, 0);
     copyResolution(src, dst, false);

@@ -30,8 +30,7 @@ bool readRecord(const void* record, AccessRecord& out) {
 }
 
 std::uint8_t* rowOf(const AccessRecord& r, std::int32_t y) {
-    const std::int32_t stored = r.topDown ? y : r.height - 1 - y;
-    return r.pixels + static_cast<std::size_t>(stored) * r.stride;
+    return kit::PixelRows(r.pixels, r.stride, r.height, !r.topDown).row(y);
 }
 
 }  // namespace
@@ -66,7 +65,7 @@ IK_API IKBOOL IKGetDibPixel(void* record, int32_t x, int32_t y) {
         AccessRecord r;
         if (!readRecord(record, r)) return kit::fail(IK_ERR_HANDLE, IK_FALSE);
         if (x < 0 || y < 0 || x >= r.width || y >= r.height) return kit::fail(IK_ERR_ARGUMENT, IK_FALSE);
-        const std::uint32_t v = getPixel(rowOf(r, y), x, r.bits);
+        const std::uint32_t v = pixelAt(rowOf(r, y), x, r.bits);
         for (int i = 0; i < 4; ++i) static_cast<std::uint8_t*>(record)[i] = static_cast<std::uint8_t>(v >> (8 * i));
         return IK_TRUE;
     });

@@ -10,43 +10,18 @@
 namespace effect {
 namespace {
 
-// The packed value that stands for the background in the source's format.
+// The packed value that stands for the background in the source's format: the nearest
+// colour-table entry, the colour scaled into bit-field masks, 5-5-5 for plain 16 bits, and
+// B, G, R bytes (alpha 0) for 24 and 32 bits.
 std::uint32_t backgroundValue(const DibView& source, std::uint32_t rgb) {
-    const int bits = source.header().biBitCount;
-    const int r = (rgb >> 16) & 0xFF, g = (rgb >> 8) & 0xFF, b = rgb & 0xFF;
-    if (bits <= 8) {
-        std::uint32_t best = 0;
-        long bestDistance = -1;
-        const platform::RgbQuad* colours = source.colours();
-        for (std::uint32_t i = 0; i < source.colourCount(); ++i) {
-            const long dr = colours[i].red - r, dg = colours[i].green - g, db = colours[i].blue - b;
-            const long d = dr * dr + dg * dg + db * db;
-            if (bestDistance < 0 || d < bestDistance) {
-                bestDistance = d;
-                best = i;
-            }
-        }
-        return best;
-    }
-    if (bits == 16) {
-        if (source.header().biCompression == platform::kBiBitFields) {
-            // Scale each channel into its mask.
-            std::uint32_t masks[3];
-            std::memcpy(masks, source.base() + source.header().biSize, sizeof(masks));
-            const int levels[3] = {r, g, b};
-            std::uint32_t v = 0;
-            for (int c = 0; c < 3; ++c) {
-                if (!masks[c]) continue;
-                int shift = 0;
-                std::uint32_t m = masks[c];
-                while (!(m & 1u)) { m >>= 1; ++shift; }
-                v |= ((static_cast<std::uint32_t>(levels[c]) * m + 127) / 255) << shift;
-            }
-            return v;
-        }
-        return static_cast<std::uint32_t>(((r >> 3) << 10) | ((g >> 3) << 5) | (b >> 3));
-    }
-    return rgb;  // 24 and 32 bits: B, G, R bytes, alpha 0
+    const platform::BitmapInfoHeader& h = source.header();
+    const auto r = static_cast<std::uint8_t>(rgb >> 16), g = static_cast<std::uint8_t>(rgb >> 8),
+               b = static_cast<std::uint8_t>(rgb);
+    if (h.biBitCount <= 8)
+        return static_cast<std::uint32_t>(kit::nearestEntry(source.colourTable(), r, g, b));
+    if (h.biCompression == platform::kBiBitFields) return kit::channelMasksOf(h, source.base() + h.biSize).pack(r, g, b);
+    if (h.biBitCount == 16) return kit::pack555(r, g, b);
+    return rgb;
 }
 
 }  // namespace
@@ -80,7 +55,7 @@ IKHANDLE turnFree(const DibView& source, std::int32_t angle, std::uint32_t backg
             }
             if (!smooth) {
                 const auto x = static_cast<std::int32_t>(std::lround(sx)), y = static_cast<std::int32_t>(std::lround(sy));
-                setPixel(out, x2, bits, getPixel(source.row(std::clamp(y, 0, h - 1)), std::clamp(x, 0, w - 1), bits));
+                setPixel(out, x2, bits, pixelAt(source.row(std::clamp(y, 0, h - 1)), std::clamp(x, 0, w - 1), bits));
                 continue;
             }
             const double fx = std::floor(sx), fy = std::floor(sy);
@@ -90,13 +65,14 @@ IKHANDLE turnFree(const DibView& source, std::int32_t angle, std::uint32_t backg
             const std::uint8_t* r0 = source.row(y0);
             const std::uint8_t* r1 = source.row(y1);
             std::uint8_t* p = out + static_cast<std::size_t>(x2) * bytes;
+            const std::size_t left = static_cast<std::size_t>(x0) * bytes, right = static_cast<std::size_t>(x1) * bytes;
             for (int k = 0; k < bytes; ++k) {
-                const double top = r0[x0 * bytes + k] * (1 - ax) + r0[x1 * bytes + k] * ax;
-                const double bottom = r1[x0 * bytes + k] * (1 - ax) + r1[x1 * bytes + k] * ax;
+                const double top = r0[left + k] * (1 - ax) + r0[right + k] * ax;
+                const double bottom = r1[left + k] * (1 - ax) + r1[right + k] * ax;
                 p[k] = static_cast<std::uint8_t>(std::lround(top * (1 - ay) + bottom * ay));
             }
         }
-        if (!progress.step(y2 + 1, dst.height())) return kit::fail<IKHANDLE>(IK_ERR_CANCELLED, 0);
+        if (!progress.report(y2 + 1, dst.height())) return kit::fail<IKHANDLE>(IK_ERR_CANCELLED, 0);
     }
     copyResolution(source, dst, false);
     return result.release();

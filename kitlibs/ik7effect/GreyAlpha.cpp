@@ -2,6 +2,7 @@
 #include "EffectDib.h"
 #include "KitCall.h"
 
+#include <cstring>
 #include <optional>
 #include <vector>
 
@@ -84,10 +85,8 @@ IK_API IKBOOL IKSplitRGBAImage(IKHANDLE image, IKHANDLE* colour, IKHANDLE* alpha
             const std::uint8_t* in = src.row(y);
             std::uint8_t* out = rgbView.row(y);
             std::uint8_t* a = greyView.row(y);
-            for (std::int32_t x = 0; x < src.width(); ++x, in += 4) {
-                out[3 * x] = in[0];
-                out[3 * x + 1] = in[1];
-                out[3 * x + 2] = in[2];
+            for (std::size_t x = 0; x < static_cast<std::size_t>(src.width()); ++x, in += 4) {
+                std::memcpy(out + 3 * x, in, 3);
                 a[x] = in[3];
             }
         }

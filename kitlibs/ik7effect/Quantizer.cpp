@@ -1,5 +1,7 @@
 #include "Quantizer.h"
 
+#include "Colour.h"
+
 #include <algorithm>
 #include <array>
 
@@ -42,7 +44,7 @@ void Quantizer::addPixels(const std::uint8_t* p, std::int32_t count) {
     std::int32_t i = 0;
     // While the colours may still fit the palette, each is also kept exactly.
     for (; i < count && !tooMany_; ++i, p += Step) {
-        lanes_[static_cast<std::size_t>(binOf(p[0], p[1], p[2]))] += Lanes{1u, p[0], p[1], p[2]};
+        lanes_[binOf(p[0], p[1], p[2])] += Lanes{1u, p[0], p[1], p[2]};
         exactColour((p[2] << 16) | (p[1] << 8) | p[0]);
     }
     Lanes* lanes = lanes_.data();
@@ -186,19 +188,8 @@ void Quantizer::mapBins() {
     for (std::size_t i = 0; i < bins_.size(); ++i) {
         const Bin& bin = bins_[i];
         if (!bin.count) continue;
-        const long r = static_cast<long>(bin.red / bin.count), g = static_cast<long>(bin.green / bin.count),
-                   b = static_cast<long>(bin.blue / bin.count);
-        long best = -1;
-        for (std::size_t p = 0; p < palette_.size(); ++p) {
-            const long dr = static_cast<long>((palette_[p] >> 16) & 0xFF) - r;
-            const long dg = static_cast<long>((palette_[p] >> 8) & 0xFF) - g;
-            const long db = static_cast<long>(palette_[p] & 0xFF) - b;
-            const long d = dr * dr + dg * dg + db * db;
-            if (best < 0 || d < best) {
-                best = d;
-                binIndex_[i] = static_cast<std::uint8_t>(p);
-            }
-        }
+        const auto mean = [&](std::uint64_t sum) { return static_cast<std::uint8_t>(sum / bin.count); };
+        binIndex_[i] = static_cast<std::uint8_t>(kit::nearestEntry(palette_, mean(bin.red), mean(bin.green), mean(bin.blue)));
     }
 }
 
@@ -208,7 +199,7 @@ std::uint8_t Quantizer::indexOf(std::uint8_t blue, std::uint8_t green, std::uint
         const auto it = std::lower_bound(palette_.begin(), palette_.end(), rgb);
         return static_cast<std::uint8_t>(it - palette_.begin());
     }
-    return binIndex_[static_cast<std::size_t>(binOf(blue, green, red))];
+    return binIndex_[binOf(blue, green, red)];
 }
 
 }  // namespace effect

@@ -6,6 +6,9 @@
 // colours; otherwise the histogram's colour space is cut at the median of its longest
 // side until there are N boxes, and each box's colour is the mean of the pixels in it.
 
+#include "Pixels.h"
+
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -34,7 +37,8 @@ private:
     // Count, blue, green and red sums of one bin in 32-bit lanes, so that a pixel is
     // counted by a single vector addition; moved into bins_ before the lanes can overflow.
     using Lanes = std::uint32_t __attribute__((vector_size(16)));
-    static int binOf(std::uint8_t b, std::uint8_t g, std::uint8_t r) { return ((r >> 3) << 10) | ((g >> 3) << 5) | (b >> 3); }
+    // The histogram bin of a colour: its 5-5-5 value.
+    static std::size_t binOf(std::uint8_t b, std::uint8_t g, std::uint8_t r) { return kit::pack555(r, g, b); }
     void exactColour(std::uint32_t rgb);
     template <int Step>
     void addPixels(const std::uint8_t* pixels, std::int32_t count);

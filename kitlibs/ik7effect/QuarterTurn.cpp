@@ -56,7 +56,7 @@ bool turnOneBit(const DibView& src, const DibView& dst, bool counterClockwise, P
             }
         }
         for (int g = 0; g < group; ++g)
-            if (!progress.step(first + g + 1, dstBytes)) return false;
+            if (!progress.report(first + g + 1, dstBytes)) return false;
     }
     return true;
 }
@@ -82,11 +82,11 @@ bool turnPackedPixels(const DibView& src, const DibView& dst, int quarters, Prog
                     case 2: x = w - 1 - x2; y = h - 1 - y2; break;  // half turn
                     default: x = y2; y = h - 1 - x2; break;         // clockwise
                     }
-                    setPixel(out, x2, bits, getPixel(from[static_cast<std::size_t>(y)], x, bits));
+                    setPixel(out, x2, bits, pixelAt(from[static_cast<std::size_t>(y)], x, bits));
                 }
             }
         }
-        if (!progress.step(yEnd, h2)) return false;
+        if (!progress.report(yEnd, h2)) return false;
     }
     return true;
 }

@@ -38,7 +38,7 @@ bool turnTiles(const DibView& src, const DibView& dst, int quarters, Progress& p
         const std::int32_t yEnd = std::min(h2, ty + kTile);
         for (std::int32_t tx = 0; tx < w2; tx += kTile)
             turnTile<Bytes>(from.data(), to.data(), quarters, w, h, tx, std::min(w2, tx + kTile), ty, yEnd);
-        if (!progress.step(yEnd, h2)) return false;
+        if (!progress.report(yEnd, h2)) return false;
     }
     return true;
 }

@@ -2,9 +2,9 @@
 // A bitmap as the encoders read it: its indices and colour table when it has one, and
 // any row as RGB or RGBA bytes whatever the depth (16-bit and bit-field rows included).
 
+#include "Colour.h"
 #include "DibBlock.h"
-
-#include <QImage>
+#include "Pixels.h"
 
 #include <cstdint>
 #include <vector>
@@ -39,18 +39,16 @@ public:
     // Row y as R, G, B bytes, or R, G, B, A bytes (alpha 255 without an alpha channel).
     void rgbRow(std::int32_t y, std::uint8_t* out) const;
     void rgbaRow(std::int32_t y, std::uint8_t* out) const;
-    // Index of pixel x of an indexed row.
-    static std::uint8_t indexAt(const std::uint8_t* row, std::int32_t x, int bits);
+    // Index of pixel x of an indexed row (the toolkit's kit::indexAt).
+    static std::uint8_t indexAt(const std::uint8_t* row, std::size_t x, int bits) { return kit::indexAt(row, x, bits); }
 
 private:
     DibView dib_;
     bool usable_ = false;
     bool alpha_ = false;
     std::vector<platform::RgbQuad> table_;
-    QImage masked_;  // 16-bit and bit-field bitmaps, converted once
+    bool masked_ = false;  // 16-bit and bit-field bitmaps: read through their channel masks
+    ChannelMasks masks_;
 };
-
-// The entry of `table` nearest the colour.
-int nearestEntry(const std::vector<platform::RgbQuad>& table, int red, int green, int blue);
 
 }  // namespace kit

@@ -34,8 +34,6 @@ struct PagePlan {
     int quality = 75;
 };
 
-int luminance(const platform::RgbQuad& c) { return 299 * c.red + 587 * c.green + 114 * c.blue; }
-
 // The page layout, or false with IK_ERR_FORMAT when the compression cannot take the bitmap.
 bool planPage(const PixelSource& source, int compression, int colourSpaceOrQuality, PagePlan& plan) {
     const bool ccitt = compression >= kCcittRle && compression <= kGroup4;
@@ -44,7 +42,7 @@ bool planPage(const PixelSource& source, int compression, int colourSpaceOrQuali
     if (bits == 1) {
         if (compression == kJpeg) return false;
         plan.kind = PageKind::Bilevel;
-        plan.invertBits = luminance(source.table()[0]) < luminance(source.table()[1]);
+        plan.invertBits = kit::weightedLuminance(source.table()[0]) < kit::weightedLuminance(source.table()[1]);
     } else if (bits == 4) {
         if (compression == kJpeg) return false;
         plan.kind = PageKind::Palette;
@@ -159,17 +157,17 @@ void pageRow(const PixelSource& source, const PagePlan& plan, std::int32_t y, st
             for (std::size_t i = 0; i < bytes; ++i) out[i] = std::uint8_t(~out[i]);
         break;
     }
-    case PageKind::Palette: std::memcpy(out, source.row(y), (static_cast<std::size_t>(w) * source.bits() + 7) / 8); break;
+    case PageKind::Palette: std::memcpy(out, source.row(y), kit::packedRowBytes(static_cast<std::size_t>(w), source.bits())); break;
     case PageKind::Grey: {
         const std::uint8_t* src = source.row(y);
-        for (std::int32_t x = 0; x < w; ++x) out[x] = source.table()[src[x]].red;
+        for (std::size_t x = 0; x < static_cast<std::size_t>(w); ++x) out[x] = source.table()[src[x]].red;
         break;
     }
     case PageKind::Rgb: source.rgbRow(y, out); break;
     case PageKind::Rgba: source.rgbaRow(y, out); break;
     case PageKind::Cmyk:
         source.rgbRow(y, rgb.data());
-        for (std::int32_t x = 0; x < w; ++x) {
+        for (std::size_t x = 0; x < static_cast<std::size_t>(w); ++x) {
             const int c = 255 - rgb[3 * x], m = 255 - rgb[3 * x + 1], ye = 255 - rgb[3 * x + 2];
             const int k = std::min({c, m, ye});
             const int rest = 255 - k;

@@ -1,5 +1,6 @@
 #pragma once
-// Relays a codec's progress to the caller's callback and remembers a stop answer.
+// Relays the progress of a long kit operation (decoding, encoding, an effect) to the
+// caller's callback and remembers a stop answer.
 
 #include "ik7kit.h"
 
