@@ -32,6 +32,11 @@ inline constexpr std::uint64_t kRatioJpegHuffman = 2048;   // two bits per block
 inline constexpr std::uint64_t kRatioJpegArithmetic = std::uint64_t{1} << 14;
 inline constexpr std::uint64_t kRatioJ2k = 4096;
 
+// Images of one GIF the kit addresses (and counts): giflib keeps a record of every image
+// it has passed, so a file of endless tiny images is walked no further than this. Image
+// numbers stay below 32767, the page number that asks a load for the alpha channel.
+inline constexpr int kMostGifImages = 32767;
+
 // Pictures up to this size are always allowed, whatever the file's size.
 inline constexpr std::uint64_t kAlwaysAllowedBytes = std::uint64_t{64} << 20;
 
