@@ -19,8 +19,6 @@ namespace kit {
 namespace {
 
 constexpr std::uint32_t kRle8 = 1, kRle4 = 2, kBitFields = 3, kAlphaBitFields = 6;
-// A run-length pair (two bytes) covers at most 255 pixels.
-constexpr std::uint64_t kBmpMaxRatio = 256;
 
 struct BmpHeader {
     std::uint32_t pixelOffset = 0, headerSize = 0, compression = 0, coloursUsed = 0;
@@ -108,45 +106,62 @@ struct Channel {
     }
 };
 
-// Run-length data into indices; false when it runs past the data.
-bool decodeRle(const ByteReader& in, std::size_t at, const BmpHeader& h, const DibView& dib) {
-    std::int32_t x = 0, y = 0;  // y counts stored rows, bottom first
+enum class RleOutcome { Complete, Corrupt, Cancelled };
+
+// Run-length data (RLE8 or RLE4) into the bitmap's indices. The column never passes the
+// row's end (pixels beyond it are dropped) and the row never passes the bitmap's; a delta
+// that leaves the bitmap is corrupt, and so is data that ends before the last row is full.
+// An end of bitmap leaves the remaining pixels at index 0.
+RleOutcome decodeRle(const ByteReader& in, std::size_t at, const BmpHeader& h, const DibView& dib,
+                     Progress& progress) {
+    const std::size_t width = static_cast<std::size_t>(h.width), height = static_cast<std::size_t>(h.height);
     const bool four = h.bits == 4;
-    auto put = [&](std::int32_t column, std::uint8_t value) {
-        if (column >= h.width || y >= h.height) return;
-        std::uint8_t* row = dib.row(h.height - 1 - y);
-        if (four) row[column >> 1] |= (column & 1) ? (value & 0x0F) : std::uint8_t(value << 4);
-        else row[column] = value;
+    std::size_t x = 0, y = 0;  // y counts stored rows, bottom first
+    // Writes `count` pixels at x, `pixel(i)` giving the i-th; only those inside the row.
+    auto writeRun = [&](std::size_t count, auto pixel) {
+        std::uint8_t* row = dib.row(static_cast<std::int32_t>(height - 1 - y));
+        const std::size_t kept = std::min(count, width - x);
+        for (std::size_t i = 0; i < kept; ++i, ++x) {
+            const std::uint8_t value = pixel(i);
+            if (!four) row[x] = value;
+            else if (x & 1) row[x >> 1] = std::uint8_t((row[x >> 1] & 0xF0) | value);
+            else row[x >> 1] = std::uint8_t((row[x >> 1] & 0x0F) | value << 4);
+        }
     };
-    while (at + 1 < in.size()) {
+    while (y < height) {
+        if (!in.has(at, 2)) {
+            const bool lastRowFull = y + 1 == height && x == width;
+            return lastRowFull ? RleOutcome::Complete : RleOutcome::Corrupt;
+        }
         const std::uint8_t count = in.u8(at), value = in.u8(at + 1);
         at += 2;
-        if (count > 0) {
-            for (int i = 0; i < count; ++i) put(x++, four ? ((i & 1) ? value & 0x0F : value >> 4) : value);
-            continue;
-        }
-        if (value == 0) {  // end of line
+        if (count > 0) {  // a run of one value (RLE4: two alternating nibbles)
+            writeRun(count, [&](std::size_t i) { return four ? std::uint8_t((i & 1) ? value & 0x0F : value >> 4) : value; });
+        } else if (value == 0) {  // end of line
             x = 0;
-            if (++y >= h.height) return true;
+            ++y;
+            if (!progress.report(y, height)) return RleOutcome::Cancelled;
         } else if (value == 1) {  // end of bitmap
-            return true;
-        } else if (value == 2) {  // delta
-            if (!in.has(at, 2)) return false;
-            x += in.u8(at);
-            y += in.u8(at + 1);
+            return RleOutcome::Complete;
+        } else if (value == 2) {  // delta: right and up
+            if (!in.has(at, 2)) return RleOutcome::Corrupt;
+            const std::size_t right = in.u8(at), up = in.u8(at + 1);
             at += 2;
-            if (y >= h.height) return true;
-        } else {  // absolute run of `value` pixels, padded to 16 bits
+            if (right > width - x || up > height - y) return RleOutcome::Corrupt;
+            x += right;
+            y += up;
+            if (up > 0 && !progress.report(y, height)) return RleOutcome::Cancelled;
+        } else {  // `value` literal pixels, padded to 16 bits
             const std::size_t bytes = four ? (value + 1u) / 2 : value;
-            if (!in.has(at, bytes)) return false;
-            for (int i = 0; i < value; ++i) {
+            if (!in.has(at, bytes)) return RleOutcome::Corrupt;
+            writeRun(value, [&](std::size_t i) {
                 const std::uint8_t b = in.u8(at + (four ? i / 2 : i));
-                put(x++, four ? ((i & 1) ? b & 0x0F : b >> 4) : b);
-            }
+                return four ? std::uint8_t((i & 1) ? b & 0x0F : b >> 4) : b;
+            });
             at += (bytes + 1) & ~std::size_t(1);
         }
     }
-    return true;
+    return RleOutcome::Complete;
 }
 
 }  // namespace
@@ -175,12 +190,13 @@ IKHANDLE loadBmpFile(const char* path, Progress& progress) {
     BmpHeader h;
     if (!parseHeader(*file, h)) return fail<IKHANDLE>(IK_ERR_FILE_READ, 0);
     const bool rle = h.compression == kRle4 || h.compression == kRle8;
-    const std::uint64_t fileStride = ((static_cast<std::uint64_t>(h.width) * h.bits + 31) / 32) * 4;
-    // Plain rows must all be in the file; run-length data is bounded by its ratio.
-    if (!rle && (h.pixelOffset + fileStride * static_cast<std::uint64_t>(h.height) > file->size()))
-        return fail<IKHANDLE>(IK_ERR_FILE_READ, 0);
     const int bits = outputBits(h);
-    if (!plausibleImage(h.width, h.height, bits, file->size(), rle ? kBmpMaxRatio : 4))
+    if (!plausibleImage(h.width, h.height, bits, file->size(), rle ? kRatioBmpRle : kRatioStored))
+        return fail<IKHANDLE>(IK_ERR_FILE_READ, 0);
+    // Within the budget the product cannot wrap. Plain rows must all be in the file: a
+    // shorter file is truncated.
+    const std::uint64_t fileStride = ((static_cast<std::uint64_t>(h.width) * h.bits + 31) / 32) * 4;
+    if (!rle && std::uint64_t{h.pixelOffset} + fileStride * static_cast<std::uint64_t>(h.height) > file->size())
         return fail<IKHANDLE>(IK_ERR_FILE_READ, 0);
     platform::GlobalBlock image(allocateDib(h.width, h.height, std::uint16_t(bits), h.bits <= 8 ? h.tableEntries : 0, true));
     if (!image.get()) return 0;
@@ -194,7 +210,9 @@ IKHANDLE loadBmpFile(const char* path, Progress& progress) {
             if (in.has(at, 3)) dib.colours()[i] = {in.u8(at), in.u8(at + 1), in.u8(at + 2), 0};
         }
         if (rle) {
-            if (!decodeRle(in, h.pixelOffset, h, dib)) return fail<IKHANDLE>(IK_ERR_FILE_READ, 0);
+            const RleOutcome outcome = decodeRle(in, h.pixelOffset, h, dib, progress);
+            if (outcome == RleOutcome::Corrupt) return fail<IKHANDLE>(IK_ERR_FILE_READ, 0);
+            if (outcome == RleOutcome::Cancelled) return fail<IKHANDLE>(IK_ERR_CANCELLED, 0);
         } else {
             const Channel red(h.masks[0]), green(h.masks[1]), blue(h.masks[2]), alpha(h.masks[3]);
             const bool direct = h.bits <= 8 || h.bits == 24 || (h.bits == 32 && h.compression == 0);

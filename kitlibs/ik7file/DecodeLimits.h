@@ -59,6 +59,11 @@ inline constexpr std::uint64_t kMostJ2kCodeBlocks = std::uint64_t{1} << 21;
 inline constexpr std::uint64_t kMostJ2kPackets = std::uint64_t{1} << 24;
 inline constexpr int kMostJ2kPaletteBits = 16;
 
+// Images of one GIF the kit addresses (and counts): giflib keeps a record of every image
+// it has passed, so a file of endless tiny images is walked no further than this. Image
+// numbers stay below 32767, the page number that asks a load for the alpha channel.
+inline constexpr int kMostGifImages = 32767;
+
 // Pictures up to this size are always allowed, whatever the file's size.
 inline constexpr std::uint64_t kAlwaysAllowedBytes = std::uint64_t{64} << 20;
 

@@ -18,11 +18,6 @@
 namespace kit {
 namespace {
 
-// A 12-bit LZW code stands for at most 4096 pixels.
-constexpr std::uint64_t kGifMaxRatio = 1u << 12;
-// A hostile file may hold endless empty blocks; no real file has more images than this.
-constexpr int kMostImages = 1 << 16;
-
 struct GifCloser {
     void operator()(GifFileType* gif) const {
         int error = 0;
@@ -53,10 +48,19 @@ bool skipCode(GifFileType* gif) {
     return true;
 }
 
+// giflib appends a copy of every image descriptor it reads to SavedImages, growing the
+// array by one each time: quadratic work and memory growing with the images passed. The
+// walk needs none of them, so each is dropped once read (an empty list holds no images).
+void forgetPassedImages(GifFileType* gif) {
+    GifFreeSavedImages(gif);
+    gif->SavedImages = nullptr;
+    gif->ImageCount = 0;
+}
+
 // Reads the wanted image's rows into a new 8-bit bitmap.
 bool decodeImage(GifFileType* gif, GifScan& scan, std::uint64_t fileBytes, Progress& progress) {
     const GifImageDesc& d = scan.desc;
-    if (!scan.map || !plausibleImage(d.Width, d.Height, 8, fileBytes, kGifMaxRatio)) return fail(IK_ERR_FILE_READ, false);
+    if (!scan.map || !plausibleImage(d.Width, d.Height, 8, fileBytes, kRatioGif)) return fail(IK_ERR_FILE_READ, false);
     const int colours = std::clamp(scan.map->ColorCount, 1, 256);
     scan.image = platform::GlobalBlock(allocateDib(d.Width, d.Height, 8, std::uint32_t(colours), true));
     if (!scan.image.get()) return false;
@@ -86,33 +90,45 @@ bool decodeImage(GifFileType* gif, GifScan& scan, std::uint64_t fileBytes, Progr
     return true;
 }
 
-// Walks every record; decodes image `wanted` when `progress` is given.
+// Walks the records up to image `wanted` and decodes it when `progress` is given; for the
+// facts, walks on to the end of the file or its kMostGifImages-th image. Data that stops
+// between records (no trailer) ends the file there. Data that breaks off inside a record
+// ends it too for the facts of an image passed whole before the break; asking for the
+// broken image or one after it is a read failure.
 bool scanGif(const char* path, int wanted, GifScan& scan, Progress* progress) {
+    if (wanted < 0 || wanted >= kMostGifImages) return fail(IK_ERR_ARGUMENT, false);
     int error = 0;
     GifPtr gif(DGifOpenFileName(path, &error));
     if (!gif) return fail(IK_ERR_FILE_READ, false);
     const std::uint64_t fileBytes = static_cast<std::uint64_t>(std::max<std::int64_t>(fileSizeOf(path), 1));
+    // The wanted image was passed whole before the break: the facts keep what they found.
+    const auto brokenOff = [&] { return scan.found && !progress ? true : fail(IK_ERR_FILE_READ, false); };
     int transparent = -1;
     GifRecordType record = UNDEFINED_RECORD_TYPE;
     do {
-        if (DGifGetRecordType(gif.get(), &record) == GIF_ERROR) return scan.images > 0 && !progress ? true : fail(IK_ERR_FILE_READ, false);
+        if (DGifGetRecordType(gif.get(), &record) == GIF_ERROR) return scan.images > 0 ? true : fail(IK_ERR_FILE_READ, false);
         if (record == IMAGE_DESC_RECORD_TYPE) {
-            if (DGifGetImageDesc(gif.get()) == GIF_ERROR) return fail(IK_ERR_FILE_READ, false);
-            if (scan.images == wanted) {
-                scan.found = true;
+            if (DGifGetImageDesc(gif.get()) == GIF_ERROR) return brokenOff();
+            forgetPassedImages(gif.get());
+            const bool isWanted = scan.images == wanted;
+            if (isWanted) {
                 scan.desc = gif->Image;
                 scan.map = gif->Image.ColorMap ? gif->Image.ColorMap : gif->SColorMap;
                 scan.mapBits = scan.map ? scan.map->BitsPerPixel : 0;
                 scan.transparent = transparent;
-                if (progress) return decodeImage(gif.get(), scan, fileBytes, *progress);
+                if (progress) {
+                    scan.found = true;
+                    return decodeImage(gif.get(), scan, fileBytes, *progress);
+                }
             }
-            if (!skipCode(gif.get())) return fail(IK_ERR_FILE_READ, false);
-            if (++scan.images > kMostImages) return fail(IK_ERR_FILE_READ, false);
+            if (!skipCode(gif.get())) return brokenOff();
+            scan.found = scan.found || isWanted;
+            if (++scan.images == kMostGifImages) return true;
             transparent = -1;
         } else if (record == EXTENSION_RECORD_TYPE) {
             int code = 0;
             GifByteType* block = nullptr;
-            if (DGifGetExtension(gif.get(), &code, &block) == GIF_ERROR) return fail(IK_ERR_FILE_READ, false);
+            if (DGifGetExtension(gif.get(), &code, &block) == GIF_ERROR) return brokenOff();
             bool first = true;
             // The file's comment is its first comment extension.
             const bool collect = code == COMMENT_EXT_FUNC_CODE && scan.comment.empty();
@@ -125,7 +141,7 @@ bool scanGif(const char* path, int wanted, GifScan& scan, Progress* progress) {
                 if (collect && scan.comment.size() < IK_FILEINFO_COMMENT)
                     scan.comment.append(reinterpret_cast<const char*>(block + 1), block[0]);
                 first = false;
-                if (DGifGetExtensionNext(gif.get(), &block) == GIF_ERROR) return fail(IK_ERR_FILE_READ, false);
+                if (DGifGetExtensionNext(gif.get(), &block) == GIF_ERROR) return brokenOff();
             }
         }
     } while (record != TERMINATE_RECORD_TYPE);

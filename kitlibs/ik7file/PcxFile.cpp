@@ -18,9 +18,11 @@
 namespace kit {
 namespace {
 
-// A run of 63 bytes takes two.
-constexpr std::uint64_t kPcxMaxRatio = 64;
 constexpr std::size_t kHeaderBytes = 128;
+// An 8-bit single-plane file ends with 0x0C and 256 colours.
+constexpr std::size_t kPaletteBytes = 769;
+// The longest run: 63 bytes coded in two.
+constexpr std::uint64_t kLongestRun = 63;
 
 struct PcxHeader {
     std::int32_t width = 0, height = 0;
@@ -77,13 +79,18 @@ IKHANDLE loadPcxFile(const char* path, Progress& progress) {
     PcxHeader h;
     if (!parseHeader(*file, h)) return fail<IKHANDLE>(IK_ERR_FILE_READ, 0);
     const int bits = outputBits(h);
-    const std::uint64_t lineBytes = std::uint64_t(h.bytesPerLine) * h.planes;
-    if (!plausibleImage(h.width, h.height, std::max<int>(bits, int(lineBytes * 8 / std::uint64_t(h.width))), file->size(), kPcxMaxRatio))
-        return fail<IKHANDLE>(IK_ERR_FILE_READ, 0);
     const ByteReader in(file->data(), file->size());
-    // An 8-bit single-plane file keeps its 256 colours after a 0x0C byte at the end.
-    const bool trailingPalette = bits == 8 && file->size() >= kHeaderBytes + 769 && in.u8(file->size() - 769) == 0x0C;
-    const std::size_t dataEnd = trailingPalette ? file->size() - 769 : file->size();
+    // An 8-bit single-plane file keeps its colours at the end: without them it is truncated.
+    const bool trailingPalette = bits == 8 && h.planes == 1;
+    if (trailingPalette && (file->size() < kHeaderBytes + kPaletteBytes || in.u8(file->size() - kPaletteBytes) != 0x0C))
+        return fail<IKHANDLE>(IK_ERR_FILE_READ, 0);
+    const std::size_t dataEnd = trailingPalette ? file->size() - kPaletteBytes : file->size();
+    // Every line is bytesPerLine × planes bytes of runs; data too short to code them all
+    // is truncated, whatever the runs.
+    const std::uint64_t lineBytes = std::uint64_t(h.bytesPerLine) * std::uint64_t(h.planes);
+    const std::uint64_t mostCoded = (dataEnd - kHeaderBytes) / 2 * kLongestRun + (dataEnd - kHeaderBytes) % 2;
+    if (lineBytes * std::uint64_t(h.height) > mostCoded) return fail<IKHANDLE>(IK_ERR_FILE_READ, 0);
+    if (!plausibleImage(h.width, h.height, bits, file->size(), kRatioPackBits)) return fail<IKHANDLE>(IK_ERR_FILE_READ, 0);
     platform::GlobalBlock image(allocateDib(h.width, h.height, std::uint16_t(bits), bits <= 8 ? (1u << bits) : 0, true));
     if (!image.get()) return 0;
     DibView dib(image.get());
@@ -95,30 +102,33 @@ IKHANDLE loadPcxFile(const char* path, Progress& progress) {
     } else if (bits == 4) {
         for (int i = 0; i < 16; ++i) dib.colours()[i] = {in.u8(16 + 3 * i + 2), in.u8(16 + 3 * i + 1), in.u8(16 + 3 * i), 0};
     } else if (bits == 8) {
-        for (int i = 0; i < 256; ++i) {
-            const std::size_t at = dataEnd + 1 + 3 * std::size_t(i);
-            const std::uint8_t r = trailingPalette ? in.u8(at) : std::uint8_t(i);
-            const std::uint8_t g = trailingPalette ? in.u8(at + 1) : std::uint8_t(i);
-            const std::uint8_t b = trailingPalette ? in.u8(at + 2) : std::uint8_t(i);
-            dib.colours()[i] = {b, g, r, 0};
+        for (std::size_t i = 0; i < 256; ++i) {
+            const std::size_t at = dataEnd + 1 + 3 * i;
+            dib.colours()[i] = {in.u8(at + 2), in.u8(at + 1), in.u8(at), 0};
         }
     }
     std::vector<std::uint8_t> line(static_cast<std::size_t>(lineBytes));
     std::size_t at = kHeaderBytes;
+    // A run that crosses the end of a line goes on in the next one, as a coder that
+    // treats the picture as one stream wrote it; past the last line it is dropped.
+    std::size_t pending = 0;
+    std::uint8_t pendingValue = 0;
     for (std::int32_t y = 0; y < h.height; ++y) {
-        // Runs may cross the end of a plane; they are cut at the end of the line.
         for (std::size_t filled = 0; filled < line.size();) {
-            if (at >= dataEnd) return fail<IKHANDLE>(IK_ERR_FILE_READ, 0);
-            std::uint8_t value = in.u8(at++);
-            std::size_t count = 1;
-            if ((value & 0xC0) == 0xC0) {
-                count = value & 0x3F;
+            if (pending == 0) {
                 if (at >= dataEnd) return fail<IKHANDLE>(IK_ERR_FILE_READ, 0);
-                value = in.u8(at++);
+                pendingValue = in.u8(at++);
+                pending = 1;
+                if ((pendingValue & 0xC0) == 0xC0) {
+                    pending = pendingValue & 0x3F;
+                    if (at >= dataEnd) return fail<IKHANDLE>(IK_ERR_FILE_READ, 0);
+                    pendingValue = in.u8(at++);
+                }
             }
-            count = std::min(count, line.size() - filled);
-            std::memset(line.data() + filled, value, count);
+            const std::size_t count = std::min(pending, line.size() - filled);
+            std::memset(line.data() + filled, pendingValue, count);
             filled += count;
+            pending -= count;
         }
         std::uint8_t* row = dib.row(y);
         if (h.planes == 1) {
