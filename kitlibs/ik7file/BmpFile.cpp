@@ -9,10 +9,12 @@
 #include "FormatDetect.h"
 #include "KitCall.h"
 #include "PixelSource.h"
+#include "Pixels.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 #include <vector>
 
 namespace kit {
@@ -69,9 +71,9 @@ bool parseHeader(const std::vector<std::uint8_t>& file, BmpHeader& h) {
         for (int i = 0; i < count; ++i) h.masks[i] = in.u32(54 + 4 * i);
         if (!in.has(54, 4 * count)) return false;
     } else if (h.bits == 16) {
-        h.masks[0] = 0x7C00; h.masks[1] = 0x03E0; h.masks[2] = 0x001F;
+        std::copy(std::begin(kMasks555), std::end(kMasks555), h.masks);
     } else if (h.bits == 32) {
-        h.masks[0] = 0xFF0000; h.masks[1] = 0x00FF00; h.masks[2] = 0x0000FF;
+        std::copy(std::begin(kMasks888), std::end(kMasks888), h.masks);
     }
     h.tableOffset = 14 + h.headerSize + (h.headerSize == 40 && h.compression == kBitFields ? 12
                                           : h.headerSize == 40 && h.compression == kAlphaBitFields ? 16 : 0);
@@ -91,21 +93,6 @@ int outputBits(const BmpHeader& h) {
     return 24;
 }
 
-struct Channel {
-    int shift = 0, bits = 0;
-    explicit Channel(std::uint32_t mask) {
-        if (!mask) return;
-        while (!(mask & 1)) { mask >>= 1; ++shift; }
-        while (mask & 1) { mask >>= 1; ++bits; }
-    }
-    std::uint8_t value(std::uint32_t pixel) const {
-        if (bits == 0) return 0;
-        const std::uint64_t max = (std::uint64_t(1) << bits) - 1;
-        const std::uint64_t v = (pixel >> shift) & max;
-        return std::uint8_t((v * 255 + max / 2) / max);
-    }
-};
-
 enum class RleOutcome { Complete, Corrupt, Cancelled };
 
 // Run-length data (RLE8 or RLE4) into the bitmap's indices. The column never passes the
@@ -122,10 +109,8 @@ RleOutcome decodeRle(const ByteReader& in, std::size_t at, const BmpHeader& h, c
         std::uint8_t* row = dib.row(static_cast<std::int32_t>(height - 1 - y));
         const std::size_t kept = std::min(count, width - x);
         for (std::size_t i = 0; i < kept; ++i, ++x) {
-            const std::uint8_t value = pixel(i);
-            if (!four) row[x] = value;
-            else if (x & 1) row[x >> 1] = std::uint8_t((row[x >> 1] & 0xF0) | value);
-            else row[x >> 1] = std::uint8_t((row[x >> 1] & 0x0F) | value << 4);
+            if (four) setPixel<4>(row, x, pixel(i));
+            else setPixel<8>(row, x, pixel(i));
         }
     };
     while (y < height) {
@@ -214,7 +199,7 @@ IKHANDLE loadBmpFile(const char* path, Progress& progress) {
             if (outcome == RleOutcome::Corrupt) return fail<IKHANDLE>(IK_ERR_FILE_READ, 0);
             if (outcome == RleOutcome::Cancelled) return fail<IKHANDLE>(IK_ERR_CANCELLED, 0);
         } else {
-            const Channel red(h.masks[0]), green(h.masks[1]), blue(h.masks[2]), alpha(h.masks[3]);
+            const ChannelMask red(h.masks[0]), green(h.masks[1]), blue(h.masks[2]), alpha(h.masks[3]);
             const bool direct = h.bits <= 8 || h.bits == 24 || (h.bits == 32 && h.compression == 0);
             for (std::int32_t y = 0; y < h.height; ++y) {
                 const std::uint8_t* src = file->data() + h.pixelOffset + fileStride * static_cast<std::size_t>(h.topDown ? y : h.height - 1 - y);
@@ -222,14 +207,14 @@ IKHANDLE loadBmpFile(const char* path, Progress& progress) {
                 if (direct) {
                     std::memcpy(dst, src, std::min<std::size_t>(fileStride, dib.stride()));
                 } else {
-                    for (std::int32_t x = 0; x < h.width; ++x) {
-                        const std::uint32_t pixel = h.bits == 16 ? std::uint32_t(src[2 * x] | src[2 * x + 1] << 8)
-                                                                 : ByteReader(src + 4 * x, 4).u32(0);
-                        std::uint8_t* p = dst + (bits / 8) * x;
-                        p[0] = blue.value(pixel);
-                        p[1] = green.value(pixel);
-                        p[2] = red.value(pixel);
-                        if (bits == 32) p[3] = alpha.value(pixel);
+                    const std::size_t step = static_cast<std::size_t>(bits / 8);
+                    for (std::size_t x = 0; x < static_cast<std::size_t>(h.width); ++x) {
+                        const std::uint32_t pixel = pixelAt(src, x, h.bits);
+                        std::uint8_t* p = dst + step * x;
+                        p[0] = blue.level(pixel);
+                        p[1] = green.level(pixel);
+                        p[2] = red.level(pixel);
+                        if (bits == 32) p[3] = alpha.level(pixel);
                     }
                 }
                 if (!progress.report(std::uint64_t(y) + 1, std::uint64_t(h.height))) return fail<IKHANDLE>(IK_ERR_CANCELLED, 0);
@@ -254,7 +239,7 @@ void put32(std::vector<std::uint8_t>& out, std::uint32_t v) {
 
 // One stored row of indices run-length coded (RLE8 or RLE4), ending with an end of line.
 void encodeRleRow(const std::uint8_t* row, std::int32_t width, bool four, std::vector<std::uint8_t>& out) {
-    auto at = [&](std::int32_t x) { return kit::PixelSource::indexAt(row, x, four ? 4 : 8); };
+    auto at = [&](std::int32_t x) { return kit::indexAt(row, static_cast<std::size_t>(x), four ? 4 : 8); };
     std::int32_t x = 0;
     while (x < width) {
         std::int32_t run = 1;
@@ -326,7 +311,7 @@ IK_API IKBOOL IKBmpFileSave(const char* path, IKHANDLE image, IKBOOL runLength, 
                 pixels.resize(start + stride, 0);
                 std::uint8_t* row = pixels.data() + start;
                 if (bits <= 8) {
-                    std::memcpy(row, source.row(y), (static_cast<std::size_t>(w) * bits + 7) / 8);
+                    std::memcpy(row, source.row(y), kit::packedRowBytes(static_cast<std::size_t>(w), bits));
                 } else {
                     const int step = bits / 8;
                     if (step == 4) source.rgbaRow(y, rgb.data()); else source.rgbRow(y, rgb.data());

@@ -2,11 +2,13 @@
 // shown white, as the other loaders compose transparency onto white.
 #include "AtomicOutput.h"
 #include "Codecs.h"
+#include "Colour.h"
 #include "DecodeLimits.h"
 #include "DibBlock.h"
 #include "FormatDetect.h"
 #include "KitCall.h"
 #include "PixelSource.h"
+#include "Pixels.h"
 
 #include <algorithm>
 #include <cstring>
@@ -189,11 +191,13 @@ struct GifWriterCloser {
 // The image's indices and colour table, 256 colours at most.
 bool indexImage(const kit::PixelSource& source, std::vector<std::uint8_t>& indices, std::vector<GifColorType>& table) {
     const std::int32_t w = source.width(), h = source.height();
-    indices.resize(static_cast<std::size_t>(w) * h);
+    const std::size_t width = static_cast<std::size_t>(w);
+    indices.resize(width * static_cast<std::size_t>(h));
     if (source.indexed()) {
-        for (std::int32_t y = 0; y < h; ++y)
-            for (std::int32_t x = 0; x < w; ++x)
-                indices[static_cast<std::size_t>(y) * w + x] = kit::PixelSource::indexAt(source.row(y), x, source.bits());
+        for (std::int32_t y = 0; y < h; ++y) {
+            std::uint8_t* out = indices.data() + static_cast<std::size_t>(y) * width;
+            for (std::size_t x = 0; x < width; ++x) out[x] = kit::indexAt(source.row(y), x, source.bits());
+        }
         for (const platform::RgbQuad& c : source.table()) table.push_back(GifColorType{c.red, c.green, c.blue});
         return true;
     }
@@ -201,8 +205,8 @@ bool indexImage(const kit::PixelSource& source, std::vector<std::uint8_t>& indic
     std::vector<std::uint8_t> row(static_cast<std::size_t>(w) * 3);
     for (std::int32_t y = 0; y < h; ++y) {
         source.rgbRow(y, row.data());
-        for (std::int32_t x = 0; x < w; ++x) {
-            const std::size_t i = static_cast<std::size_t>(y) * w + x;
+        for (std::size_t x = 0; x < width; ++x) {
+            const std::size_t i = static_cast<std::size_t>(y) * width + x;
             red[i] = row[3 * x];
             green[i] = row[3 * x + 1];
             blue[i] = row[3 * x + 2];

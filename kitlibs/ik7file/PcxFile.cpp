@@ -3,12 +3,14 @@
 #include "AtomicOutput.h"
 #include "ByteReader.h"
 #include "Codecs.h"
+#include "Colour.h"
 #include "DecodeLimits.h"
 #include "DibBlock.h"
 #include "FileBytes.h"
 #include "FormatDetect.h"
 #include "KitCall.h"
 #include "PixelSource.h"
+#include "Pixels.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -97,8 +99,7 @@ IKHANDLE loadPcxFile(const char* path, Progress& progress) {
     dib.header().biXPelsPerMeter = platform::dpiToPelsPerMeter(h.xdpi);
     dib.header().biYPelsPerMeter = platform::dpiToPelsPerMeter(h.ydpi);
     if (bits == 1) {
-        dib.colours()[0] = {0, 0, 0, 0};
-        dib.colours()[1] = {255, 255, 255, 0};
+        writeGreyRamp(dib.colours(), 2);
     } else if (bits == 4) {
         for (int i = 0; i < 16; ++i) dib.colours()[i] = {in.u8(16 + 3 * i + 2), in.u8(16 + 3 * i + 1), in.u8(16 + 3 * i), 0};
     } else if (bits == 8) {
@@ -132,15 +133,15 @@ IKHANDLE loadPcxFile(const char* path, Progress& progress) {
         }
         std::uint8_t* row = dib.row(y);
         if (h.planes == 1) {
-            std::memcpy(row, line.data(), (static_cast<std::size_t>(h.width) * h.bitsPerPlane + 7) / 8);
+            std::memcpy(row, line.data(), packedRowBytes(static_cast<std::size_t>(h.width), h.bitsPerPlane));
         } else if (bits == 24) {
-            for (std::int32_t x = 0; x < h.width; ++x)
-                for (int c = 0; c < 3; ++c) row[3 * x + 2 - c] = line[c * h.bytesPerLine + x];
+            for (std::size_t x = 0; x < static_cast<std::size_t>(h.width); ++x)
+                for (std::size_t c = 0; c < 3; ++c) row[3 * x + 2 - c] = line[c * h.bytesPerLine + x];
         } else {  // four bit planes
-            for (std::int32_t x = 0; x < h.width; ++x) {
-                std::uint8_t v = 0;
-                for (int p = 0; p < 4; ++p) v |= ((line[p * h.bytesPerLine + (x >> 3)] >> (7 - (x & 7))) & 1) << p;
-                row[x >> 1] |= (x & 1) ? v : std::uint8_t(v << 4);
+            for (std::size_t x = 0; x < static_cast<std::size_t>(h.width); ++x) {
+                std::uint32_t v = 0;
+                for (std::size_t p = 0; p < 4; ++p) v |= pixelAt<1>(line.data() + p * h.bytesPerLine, x) << p;
+                setPixel<4>(row, x, v);
             }
         }
         if (!progress.report(std::uint64_t(y) + 1, std::uint64_t(h.height))) return fail<IKHANDLE>(IK_ERR_CANCELLED, 0);
@@ -209,7 +210,7 @@ IK_API IKBOOL IKPcxFileSave(const char* path, IKHANDLE image, IKPROGRESSPROC pro
         put16(&out[66], bytesPerLine);
         out[68] = 1;
         // A 1-bit PCX shows 0 black and 1 white.
-        const bool invert = bits == 1 && (table[0].red + table[0].green + table[0].blue) > (table[1].red + table[1].green + table[1].blue);
+        const bool invert = bits == 1 && kit::weightedLuminance(table[0]) > kit::weightedLuminance(table[1]);
         std::vector<std::uint8_t> line(static_cast<std::size_t>(bytesPerLine) * planes);
         std::vector<std::uint8_t> rgb(static_cast<std::size_t>(w) * 3);
         kit::Progress relay(progress);
@@ -217,14 +218,13 @@ IK_API IKBOOL IKPcxFileSave(const char* path, IKHANDLE image, IKPROGRESSPROC pro
             std::fill(line.begin(), line.end(), 0);
             const std::uint8_t* row = source.row(y);
             if (bits == 1 || bits == 8) {
-                std::memcpy(line.data(), row, (static_cast<std::size_t>(w) * bits + 7) / 8);
+                std::memcpy(line.data(), row, kit::packedRowBytes(static_cast<std::size_t>(w), bits));
                 if (invert)
                     for (std::uint8_t& b : line) b = std::uint8_t(~b);
             } else if (bits == 4) {
-                for (std::int32_t x = 0; x < w; ++x) {
-                    const std::uint8_t v = kit::PixelSource::indexAt(row, x, 4);
-                    for (int p = 0; p < 4; ++p)
-                        if (v >> p & 1) line[p * bytesPerLine + (x >> 3)] |= std::uint8_t(0x80 >> (x & 7));
+                for (std::size_t x = 0; x < static_cast<std::size_t>(w); ++x) {
+                    const std::uint32_t v = kit::pixelAt<4>(row, x);
+                    for (std::size_t p = 0; p < 4; ++p) kit::setPixel<1>(line.data() + p * bytesPerLine, x, v >> p);
                 }
             } else {
                 source.rgbRow(y, rgb.data());
