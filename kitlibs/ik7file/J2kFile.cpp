@@ -2,6 +2,7 @@
 // alpha; deeper precision reduced to 8 bits) and saving.
 #include "AtomicOutput.h"
 #include "Codecs.h"
+#include "Colour.h"
 #include "DecodeLimits.h"
 #include "DibBlock.h"
 #include "FileBytes.h"
@@ -9,6 +10,7 @@
 #include "J2kHeader.h"
 #include "KitCall.h"
 #include "PixelSource.h"
+#include "Pixels.h"
 
 #include <algorithm>
 #include <cstring>
@@ -180,7 +182,7 @@ IKHANDLE loadJ2kFile(const char* path, Progress& progress) {
     if (!image.get()) return 0;
     DibView dib(image.get());
     if (bits == 8)
-        for (int i = 0; i < 256; ++i) dib.colours()[i] = {std::uint8_t(i), std::uint8_t(i), std::uint8_t(i), 0};
+        writeGreyRamp(dib.colours(), 256);
     const OPJ_UINT32 alphaIndex = img.numcomps == 2 ? 1 : 3;
     const EightBits red(img.comps[0]), green(img.comps[colour ? 1 : 0]), blue(img.comps[colour ? 2 : 0]);
     const EightBits opacity(img.comps[alpha ? alphaIndex : 0]);
@@ -231,9 +233,9 @@ bool writeJ2k(const char* path, const kit::PixelSource& source, bool stream, boo
     for (OPJ_UINT32 y = 0; y < h; ++y) {
         const auto sy = static_cast<std::int32_t>(y);
         if (grey) {
-            for (OPJ_UINT32 x = 0; x < w; ++x)
-                image->comps[0].data[std::size_t(y) * w + x] =
-                    source.table()[kit::PixelSource::indexAt(source.row(sy), static_cast<std::int32_t>(x), source.bits())].red;
+            const std::uint8_t* indices = source.row(sy);
+            for (std::size_t x = 0; x < w; ++x)
+                image->comps[0].data[std::size_t(y) * w + x] = source.table()[kit::indexAt(indices, x, source.bits())].red;
             continue;
         }
         if (alpha) source.rgbaRow(sy, row.data()); else source.rgbRow(sy, row.data());

@@ -1,9 +1,12 @@
 #include "JpegDecode.h"
 
+#include "Colour.h"
 #include "DecodeLimits.h"
+#include "Density.h"
 #include "DibBlock.h"
 #include "JpegErrors.h"
 #include "KitCall.h"
+#include "Pixels.h"
 
 #include <algorithm>
 #include <cmath>
@@ -12,13 +15,6 @@
 
 namespace kit {
 namespace {
-
-std::int32_t densityToPelsPerMeter(const jpeg_decompress_struct& info, std::uint16_t density) {
-    if (density == 0) return 0;
-    if (info.density_unit == 1) return platform::dpiToPelsPerMeter(density);
-    if (info.density_unit == 2) return static_cast<std::int32_t>(density) * 100;
-    return 0;
-}
 
 // CMYK samples to RGB in place (three bytes out of four); Adobe files store them inverted.
 void cmykToRgb(std::uint8_t* row, std::uint32_t width, bool inverted) {
@@ -146,18 +142,15 @@ IKHANDLE decodeJpeg(const std::uint8_t* data, std::size_t size, Progress* progre
     // locked by hand and the rows are addressed from the header.
     std::uint8_t* base = static_cast<std::uint8_t*>(platform::globalLock(image));
     auto* header = reinterpret_cast<platform::BitmapInfoHeader*>(base);
-    header->biXPelsPerMeter = densityToPelsPerMeter(info, info.X_density);
-    header->biYPelsPerMeter = densityToPelsPerMeter(info, info.Y_density);
+    header->biXPelsPerMeter = jfifDensityToPelsPerMeter(info.density_unit, info.X_density);
+    header->biYPelsPerMeter = jfifDensityToPelsPerMeter(info.density_unit, info.Y_density);
     const std::uint32_t stride = platform::dibStride(width, grey ? 8 : 24);
     std::uint8_t* pixels = base + sizeof(platform::BitmapInfoHeader) + (grey ? 256 * 4 : 0);
-    if (grey) {
-        auto* colours = reinterpret_cast<platform::RgbQuad*>(base + sizeof(platform::BitmapInfoHeader));
-        for (int i = 0; i < 256; ++i) colours[i] = platform::RgbQuad{std::uint8_t(i), std::uint8_t(i), std::uint8_t(i), 0};
-    }
+    if (grey) writeGreyRamp(reinterpret_cast<platform::RgbQuad*>(base + sizeof(platform::BitmapInfoHeader)), 256);
+    // Bottom-up rows: picture row y is stored at height - 1 - y.
+    const PixelRows rows(pixels, stride, height, true);
     while (info.output_scanline < info.output_height) {
-        // Bottom-up rows: picture row y is stored at height - 1 - y.
-        const auto y = static_cast<std::int32_t>(info.output_scanline);
-        std::uint8_t* target = pixels + static_cast<std::size_t>(height - 1 - y) * stride;
+        std::uint8_t* target = rows.row(static_cast<std::int32_t>(info.output_scanline));
         JSAMPROW row = cmyk ? cmykRow : target;
         jpeg_read_scanlines(&info, &row, 1);
         if (cmyk) {

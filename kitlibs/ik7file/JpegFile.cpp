@@ -1,6 +1,7 @@
 // JPEG files: facts, loading and saving.
 #include "AtomicOutput.h"
 #include "Codecs.h"
+#include "Density.h"
 #include "FileBytes.h"
 #include "FormatDetect.h"
 #include "JpegDecode.h"
@@ -17,12 +18,6 @@ namespace {
 
 bool isExif(const jpeg_saved_marker_ptr marker) {
     return marker->marker == JPEG_APP0 + 1 && marker->data_length >= 6 && std::memcmp(marker->data, "Exif\0\0", 6) == 0;
-}
-
-std::int32_t dpiOf(const jpeg_decompress_struct& info, std::uint16_t density) {
-    if (info.density_unit == 1) return density;
-    if (info.density_unit == 2) return static_cast<std::int32_t>(density * 2.54 + 0.5);
-    return 0;
 }
 
 }  // namespace
@@ -52,8 +47,8 @@ bool jpegFileInfo(const char* path, IKFILEINFO& out) {
         }
     }
     out.bitsPerPixel = info.num_components == 1 ? 8 : 24;
-    out.valueG = dpiOf(info, info.X_density);
-    out.valueH = dpiOf(info, info.Y_density);
+    out.valueG = jfifDensityToDpi(info.density_unit, info.X_density);
+    out.valueH = jfifDensityToDpi(info.density_unit, info.Y_density);
     out.width = static_cast<std::int32_t>(info.image_width);
     out.height = static_cast<std::int32_t>(info.image_height);
     out.valueJ = info.arith_code ? 1 : 0;
@@ -83,8 +78,8 @@ bool encodeRows(jpeg_compress_struct& info, const kit::PixelSource& source, bool
         const auto y = static_cast<std::int32_t>(info.next_scanline);
         if (grey) {
             const std::uint8_t* indices = source.row(y);
-            for (std::int32_t x = 0; x < source.width(); ++x)
-                row[x] = source.table()[kit::PixelSource::indexAt(indices, x, source.bits())].red;
+            const auto width = static_cast<std::size_t>(source.width());
+            for (std::size_t x = 0; x < width; ++x) row[x] = source.table()[kit::indexAt(indices, x, source.bits())].red;
         } else {
             source.rgbRow(y, row.data());
         }
@@ -121,11 +116,10 @@ bool writeJpeg(std::FILE* file, const kit::PixelSource& source, bool progressive
         info.comp_info[0].v_samp_factor = subsampling >= 1 ? 1 : 2;
     }
     if (progressive) jpeg_simple_progression(&info);
-    if (source.xdpi() > 0 && source.ydpi() > 0) {
-        info.density_unit = 1;
-        info.X_density = static_cast<UINT16>(std::min(source.xdpi(), 65535));
-        info.Y_density = static_cast<UINT16>(std::min(source.ydpi(), 65535));
-    }
+    const kit::JfifDensity density = kit::jfifDensityForDpi(source.xdpi(), source.ydpi());
+    info.density_unit = density.unit;
+    info.X_density = density.x;
+    info.Y_density = density.y;
     jpeg_start_compress(&info, TRUE);
     if (comment && *comment)
         jpeg_write_marker(&info, JPEG_COM, reinterpret_cast<const JOCTET*>(comment),

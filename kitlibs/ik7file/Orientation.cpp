@@ -3,6 +3,7 @@
 #include "DecodeLimits.h"
 #include "DibBlock.h"
 #include "KitCall.h"
+#include "Pixels.h"
 
 #include <cstring>
 #include <vector>
@@ -10,42 +11,30 @@
 namespace kit {
 namespace {
 
-std::uint32_t pixelAt(const std::uint8_t* row, std::int32_t x, int bits) {
+// Calls fn.template operator()<Bits>() for a bitmap's depth (1, 4, 8, 16, 24 or 32), so that
+// the per-pixel loops are made once per depth.
+template <typename Fn>
+void forDepth(int bits, Fn&& fn) {
     switch (bits) {
-    case 1: return (row[x >> 3] >> (7 - (x & 7))) & 1;
-    case 4: return (x & 1) ? (row[x >> 1] & 0x0F) : (row[x >> 1] >> 4);
-    case 8: return row[x];
-    default: {
-        std::uint32_t value = 0;
-        std::memcpy(&value, row + static_cast<std::size_t>(x) * (bits / 8), bits / 8);
-        return value;
-    }
+    case 1: fn.template operator()<1>(); break;
+    case 4: fn.template operator()<4>(); break;
+    case 8: fn.template operator()<8>(); break;
+    case 16: fn.template operator()<16>(); break;
+    case 24: fn.template operator()<24>(); break;
+    default: fn.template operator()<32>(); break;
     }
 }
 
-void setPixel(std::uint8_t* row, std::int32_t x, int bits, std::uint32_t value) {
-    switch (bits) {
-    case 1: {
-        const std::uint8_t mask = std::uint8_t(0x80 >> (x & 7));
-        row[x >> 3] = value ? (row[x >> 3] | mask) : (row[x >> 3] & ~mask);
-        break;
-    }
-    case 4:
-        row[x >> 1] = (x & 1) ? std::uint8_t((row[x >> 1] & 0xF0) | value) : std::uint8_t((row[x >> 1] & 0x0F) | value << 4);
-        break;
-    case 8: row[x] = std::uint8_t(value); break;
-    default: std::memcpy(row + static_cast<std::size_t>(x) * (bits / 8), &value, bits / 8);
-    }
-}
-
+template <int Bits>
 void mirrorRows(const DibView& dib) {
-    const int bits = dib.header().biBitCount;
+    const auto width = static_cast<std::size_t>(dib.width());
+    if (width < 2) return;
     for (std::int32_t y = 0; y < dib.height(); ++y) {
         std::uint8_t* row = dib.row(y);
-        for (std::int32_t l = 0, r = dib.width() - 1; l < r; ++l, --r) {
-            const std::uint32_t a = pixelAt(row, l, bits);
-            setPixel(row, l, bits, pixelAt(row, r, bits));
-            setPixel(row, r, bits, a);
+        for (std::size_t l = 0, r = width - 1; l < r; ++l, --r) {
+            const std::uint32_t a = pixelAt<Bits>(row, l);
+            setPixel<Bits>(row, l, pixelAt<Bits>(row, r));
+            setPixel<Bits>(row, r, a);
         }
     }
 }
@@ -59,13 +48,45 @@ void flipRows(const DibView& dib) {
     }
 }
 
+// Writes stored pixel (x, y) of `from` to (tx, ty) of `to`: ty follows x, tx follows y, each
+// counted from the far end when reversed. Target rows are found from x when needed: a table
+// of them would cost 8 bytes for every row of a very tall result. The target starts zeroed,
+// so only non-zero pixels are written; whole zero bytes of a 1-bit row are skipped, which
+// keeps large blank pages fast.
+template <int Bits>
+void turnInto(const DibView& from, const DibView& to, bool reverseTargetX, bool reverseTargetY) {
+    const std::int32_t w = from.width(), h = from.height();
+    const auto width = static_cast<std::size_t>(w);
+    const std::size_t rowBytes = packedRowBytes(width, Bits);
+    const auto targetRow = [&](std::size_t x) {
+        const auto ty = static_cast<std::int32_t>(x);
+        return to.row(reverseTargetY ? w - 1 - ty : ty);
+    };
+    for (std::int32_t y = 0; y < h; ++y) {
+        const std::uint8_t* row = from.row(y);
+        const auto tx = static_cast<std::size_t>(reverseTargetX ? h - 1 - y : y);
+        if constexpr (Bits == 1) {
+            for (std::size_t byte = 0; byte < rowBytes; ++byte) {
+                const std::uint8_t value = row[byte];
+                if (!value) continue;
+                for (std::size_t bit = 0; bit < 8 && byte * 8 + bit < width; ++bit)
+                    if (value & (0x80u >> bit)) setPixel<1>(targetRow(byte * 8 + bit), tx, 1);
+            }
+        } else {
+            for (std::size_t x = 0; x < width; ++x)
+                if (const std::uint32_t value = pixelAt<Bits>(row, x)) setPixel<Bits>(targetRow(x), tx, value);
+        }
+    }
+}
+
 }  // namespace
 
 IKHANDLE applyOrientation(IKHANDLE image, int orientation) {
     if (orientation <= 1 || orientation > 8) return image;
     if (orientation <= 4) {
         DibView dib(image);
-        if (orientation == 2 || orientation == 3) mirrorRows(dib);
+        if (orientation == 2 || orientation == 3)
+            forDepth(dib.header().biBitCount, [&]<int Bits>() { mirrorRows<Bits>(dib); });
         if (orientation == 3 || orientation == 4) flipRows(dib);
         return image;
     }
@@ -81,30 +102,10 @@ IKHANDLE applyOrientation(IKHANDLE image, int orientation) {
     std::memcpy(to.colours(), from.colours(), from.colourCount() * sizeof(platform::RgbQuad));
     to.header().biXPelsPerMeter = from.header().biYPelsPerMeter;
     to.header().biYPelsPerMeter = from.header().biXPelsPerMeter;
-    const std::int32_t w = from.width(), h = from.height();
     // Stored (x, y) lands at (tx, ty) of the upright picture: ty follows x, tx follows y.
-    // Target rows are found from x when needed: a table of them would cost 8 bytes for
-    // every row of a very tall result.
     const bool reverseTargetY = orientation == 7 || orientation == 8;
     const bool reverseTargetX = orientation == 6 || orientation == 7;
-    const auto targetRow = [&](std::int32_t x) { return to.row(reverseTargetY ? w - 1 - x : x); };
-    // The target starts zeroed, so only non-zero pixels are written; whole zero bytes of a
-    // 1-bit row are skipped, which keeps large blank pages fast.
-    for (std::int32_t y = 0; y < h; ++y) {
-        const std::uint8_t* row = from.row(y);
-        const std::int32_t tx = reverseTargetX ? h - 1 - y : y;
-        if (bits == 1) {
-            for (std::int32_t byte = 0; byte < (w + 7) / 8; ++byte) {
-                const std::uint8_t value = row[byte];
-                if (!value) continue;
-                for (std::int32_t bit = 0; bit < 8 && byte * 8 + bit < w; ++bit)
-                    if (value & (0x80 >> bit)) setPixel(targetRow(byte * 8 + bit), tx, 1, 1);
-            }
-            continue;
-        }
-        for (std::int32_t x = 0; x < w; ++x)
-            if (const std::uint32_t value = pixelAt(row, x, bits)) setPixel(targetRow(x), tx, bits, value);
-    }
+    forDepth(bits, [&]<int Bits>() { turnInto<Bits>(from, to, reverseTargetX, reverseTargetY); });
     return turned;
 }
 

@@ -39,8 +39,6 @@ public:
     // Row y as R, G, B bytes, or R, G, B, A bytes (alpha 255 without an alpha channel).
     void rgbRow(std::int32_t y, std::uint8_t* out) const;
     void rgbaRow(std::int32_t y, std::uint8_t* out) const;
-    // Index of pixel x of an indexed row (the toolkit's kit::indexAt).
-    static std::uint8_t indexAt(const std::uint8_t* row, std::size_t x, int bits) { return kit::indexAt(row, x, bits); }
 
 private:
     DibView dib_;

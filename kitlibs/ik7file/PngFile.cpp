@@ -1,11 +1,13 @@
 // PNG files: facts, loading (alpha composed onto white or kept) and saving.
 #include "AtomicOutput.h"
 #include "Codecs.h"
+#include "Colour.h"
 #include "DecodeLimits.h"
 #include "DibBlock.h"
 #include "FormatDetect.h"
 #include "KitCall.h"
 #include "PixelSource.h"
+#include "Pixels.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -63,14 +65,16 @@ bool hasAlpha(png_structp png, png_infop info) {
     return (png_get_color_type(png, info) & PNG_COLOR_MASK_ALPHA) || png_get_valid(png, info, PNG_INFO_tRNS);
 }
 
-// Depth of the bitmap a load makes: indices for palette and grey pages, else colour.
+// Depth of the bitmap a load makes: indices for palette and grey pages, else colour. A
+// transparent palette entry or grey level composed onto white stays an index (its colour
+// table entry is composed), so a 1-bit page with transparency stays 1-bit; alpha kept
+// (mode 2) needs colour.
 int bitmapBits(png_structp png, png_infop info, int mode) {
     const int type = png_get_color_type(png, info);
-    if (hasAlpha(png, info)) return mode == 2 ? 32 : 24;
-    if (type == PNG_COLOR_TYPE_PALETTE || type == PNG_COLOR_TYPE_GRAY) {
-        const int depth = png_get_bit_depth(png, info);
-        return depth == 1 ? 1 : depth <= 4 ? 4 : 8;
-    }
+    const int depth = png_get_bit_depth(png, info);
+    const bool indexable = type == PNG_COLOR_TYPE_PALETTE || (type == PNG_COLOR_TYPE_GRAY && depth <= 8);
+    if (hasAlpha(png, info) && (mode == 2 || !indexable)) return mode == 2 ? 32 : 24;
+    if (indexable) return depth == 1 ? 1 : depth <= 4 ? 4 : 8;
     return 24;
 }
 
@@ -157,26 +161,29 @@ bool readPngHeader(PngReader& reader, std::FILE* file, int mode, PngRows& rows) 
     return true;
 }
 
+// The colour table of an indexed load; transparent entries are composed onto white.
 void fillColourTable(png_structp png, png_infop info, platform::RgbQuad* table, std::uint32_t colours) {
+    png_bytep alphas = nullptr;
+    int alphaCount = 0;
+    png_color_16p transparentGrey = nullptr;
+    if (!png_get_tRNS(png, info, &alphas, &alphaCount, &transparentGrey)) alphaCount = 0;
     png_colorp palette = nullptr;
     int entries = 0;
     if (png_get_color_type(png, info) == PNG_COLOR_TYPE_PALETTE && png_get_PLTE(png, info, &palette, &entries)) {
-        for (int i = 0; i < entries && i < int(colours); ++i) table[i] = {palette[i].blue, palette[i].green, palette[i].red, 0};
+        for (int i = 0; i < entries && i < int(colours); ++i) {
+            const std::uint8_t alpha = alphas && i < alphaCount ? alphas[i] : 255;
+            table[i] = {onWhite(palette[i].blue, alpha), onWhite(palette[i].green, alpha), onWhite(palette[i].red, alpha), 0};
+        }
         return;
     }
-    const std::uint32_t levels = 1u << png_get_bit_depth(png, info);
-    for (std::uint32_t i = 0; i < levels && i < colours; ++i) {
-        const auto grey = std::uint8_t(i * 255 / (levels - 1));
-        table[i] = {grey, grey, grey, 0};
-    }
+    const std::uint32_t levels = std::min(1u << png_get_bit_depth(png, info), colours);
+    writeGreyRamp(table, levels);
+    if (transparentGrey && transparentGrey->gray < levels) table[transparentGrey->gray] = {255, 255, 255, 0};
 }
 
 void convertRow(const PngRows& rows, const std::uint8_t* src, std::uint8_t* dst) {
     if (rows.form == RowForm::TwoBitsToFour) {
-        for (png_uint_32 x = 0; x < rows.width; ++x) {
-            const std::uint8_t v = (src[x >> 2] >> (6 - 2 * (x & 3))) & 3;
-            dst[x >> 1] |= (x & 1) ? v : std::uint8_t(v << 4);
-        }
+        for (std::size_t x = 0; x < rows.width; ++x) setPixel<4>(dst, x, (src[x >> 2] >> (6 - 2 * (x & 3))) & 3u);
     } else {
         for (png_uint_32 x = 0; x < rows.width; ++x) {
             const std::uint8_t alpha = src[4 * x + 3];
@@ -295,7 +302,7 @@ PngLayout layoutOf(const kit::PixelSource& source, bool keepAlpha) {
     layout.grey = layout.indexed && source.identityGreyTable();
     layout.alpha = !layout.indexed && keepAlpha && source.hasAlpha();
     const std::size_t width = static_cast<std::size_t>(source.width());
-    layout.rowBytes = layout.indexed ? (width * source.bits() + 7) / 8 : width * (layout.alpha ? 4 : 3);
+    layout.rowBytes = layout.indexed ? kit::packedRowBytes(width, source.bits()) : width * (layout.alpha ? 4 : 3);
     return layout;
 }
 

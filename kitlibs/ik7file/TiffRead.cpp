@@ -8,6 +8,8 @@
 #include "KitCall.h"
 #include "Orientation.h"
 #include "Codecs.h"
+#include "Colour.h"
+#include "Pixels.h"
 #include "TiffChain.h"
 #include "TiffHandle.h"
 #include "TiffRawCopy.h"
@@ -175,36 +177,42 @@ void fillColourTable(TIFF* tif, const PageLayout& p, const DibView& dib) {
             table[i] = {tableValue(blue[i], shift), tableValue(green[i], shift), tableValue(red[i], shift), 0};
         return;
     }
-    for (std::uint32_t i = 0; i < levels; ++i) {
-        auto grey = static_cast<std::uint8_t>(i * 255 / (levels - 1));
-        if (p.photometric == PHOTOMETRIC_MINISWHITE) grey = std::uint8_t(255 - grey);
-        table[i] = {grey, grey, grey, 0};
-    }
+    writeGreyRamp(table, levels);
+    if (p.photometric == PHOTOMETRIC_MINISWHITE) std::reverse(table, table + levels);
 }
 
-// Places `count` pixels of `bits` (1, 2 or 4) from a packed file row at column x0 of a
-// packed bitmap row of `outBits` (1 or 4), pixel by pixel.
-void placePackedPixels(const std::uint8_t* src, int bits, std::uint8_t* dst, int outBits, std::uint32_t x0,
-                       std::uint32_t count) {
-    const std::uint32_t perByte = 8u / unsigned(bits), outPerByte = 8u / unsigned(outBits);
-    const std::uint32_t mask = (1u << bits) - 1, outMask = (1u << outBits) - 1;
-    for (std::uint32_t i = 0; i < count; ++i) {
-        const std::uint32_t v = (src[i / perByte] >> (8 - bits * (1 + i % perByte))) & mask;
-        const std::uint32_t x = x0 + i;
-        const unsigned shift = 8 - unsigned(outBits) * (1 + x % outPerByte);
-        std::uint8_t& out = dst[x / outPerByte];
-        out = std::uint8_t((out & ~(outMask << shift)) | (v << shift));
-    }
+// Sample i of a packed file row of 1, 2 or 4 bits per sample.
+template <int Bits>
+std::uint32_t packedSample(const std::uint8_t* src, std::size_t i) {
+    if constexpr (Bits == 2) return (src[i >> 2] >> (6 - 2 * (i & 3))) & 3u;
+    else return pixelAt<Bits>(src, i);
+}
+
+// Places `count` samples of `InBits` (1, 2 or 4) from a packed file row at column x0 of a
+// packed bitmap row of `OutBits` (1 or 4), pixel by pixel.
+template <int InBits, int OutBits>
+void placePackedPixels(const std::uint8_t* src, std::uint8_t* dst, std::size_t x0, std::size_t count) {
+    for (std::size_t i = 0; i < count; ++i) setPixel<OutBits>(dst, x0 + i, packedSample<InBits>(src, i));
+}
+
+// Copies whole bytes of 1- or 4-bit samples when x0 starts a byte; a column inside a byte
+// (a tile of a width the format forbids) and the last partial byte go pixel by pixel, so
+// that neighbouring pixels keep their values.
+template <int Bits>
+void putPackedSamples(const std::uint8_t* src, std::uint8_t* dst, std::size_t x0, std::size_t count) {
+    constexpr std::size_t perByte = 8 / Bits;
+    const std::size_t whole = x0 % perByte == 0 ? count / perByte : 0;
+    std::memcpy(dst + x0 / perByte, src, whole);
+    placePackedPixels<Bits, Bits>(src + whole, dst, x0 + whole * perByte, count - whole * perByte);
 }
 
 // Copies `count` pixels of one decoded file row, starting at column x0, into a bitmap row.
-void putSamples(const PageLayout& p, const std::uint8_t* src, std::uint8_t* dst, std::uint32_t x0,
-                std::uint32_t count) {
+void putSamples(const PageLayout& p, const std::uint8_t* src, std::uint8_t* dst, std::size_t x0, std::size_t count) {
     if (p.photometric == PHOTOMETRIC_RGB) {
-        const std::uint32_t out = p.alpha ? 4 : 3;
-        for (std::uint32_t i = 0; i < count; ++i) {
-            const std::uint8_t* s = src + static_cast<std::size_t>(i) * p.samples;
-            std::uint8_t* d = dst + static_cast<std::size_t>(x0 + i) * out;
+        const std::size_t out = p.alpha ? 4 : 3;
+        for (std::size_t i = 0; i < count; ++i) {
+            const std::uint8_t* s = src + i * p.samples;
+            std::uint8_t* d = dst + (x0 + i) * out;
             d[0] = s[2];
             d[1] = s[1];
             d[2] = s[0];
@@ -213,22 +221,12 @@ void putSamples(const PageLayout& p, const std::uint8_t* src, std::uint8_t* dst,
         return;
     }
     switch (p.bitsPerSample) {
-    case 1:
-    case 4: {
-        // Whole bytes are copied when x0 starts a byte; a column inside a byte (a tile of a
-        // width the format forbids) and the last partial byte go pixel by pixel, so that
-        // neighbouring pixels keep their values.
-        const std::uint32_t perByte = 8u / p.bitsPerSample;
-        const std::uint32_t whole = x0 % perByte == 0 ? count / perByte : 0;
-        std::memcpy(dst + x0 / perByte, src, whole);
-        placePackedPixels(src + whole, p.bitsPerSample, dst, p.bitsPerSample, x0 + whole * perByte,
-                          count - whole * perByte);
-        break;
-    }
-    case 2: placePackedPixels(src, 2, dst, 4, x0, count); break;
+    case 1: putPackedSamples<1>(src, dst, x0, count); break;
+    case 2: placePackedPixels<2, 4>(src, dst, x0, count); break;
+    case 4: putPackedSamples<4>(src, dst, x0, count); break;
     case 8: std::memcpy(dst + x0, src, count); break;
     case 16: {
-        for (std::uint32_t i = 0; i < count; ++i) {
+        for (std::size_t i = 0; i < count; ++i) {
             std::uint16_t v;
             std::memcpy(&v, src + 2 * i, 2);
             dst[x0 + i] = std::uint8_t(v >> 8);

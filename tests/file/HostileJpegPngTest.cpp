@@ -403,7 +403,8 @@ TEST_F(HostileFiles, ExifThumbnailIsBoundedAndTheValuesStay) {
 // ---- PNG ------------------------------------------------------------------------------------
 
 // A palette page of one bit whose first colour is transparent: composed onto white it stays
-// exact, with its alpha it keeps it; interlaced or not, and 2-bit grey widened to 4 bits.
+// a 1-bit page with that entry white, with its alpha it becomes colour and keeps it;
+// interlaced or not; 2-bit grey is widened to 4 bits, its transparent level made white.
 TEST_F(HostileFiles, PngRowsConvertedOneByOne) {
     const int width = 37, height = 23;
     const std::string palette = chunk("PLTE", std::string("\xFF\x00\x00\x00\x00\xFF", 6)) + chunk("tRNS", std::string(1, '\0'));
@@ -412,22 +413,25 @@ TEST_F(HostileFiles, PngRowsConvertedOneByOne) {
     auto paletteFile = [&](bool interlaced) {
         return craftPng(ihdr(width, height, 1, 3, interlaced), palette, deflated(packedRows(width, height, 1, interlaced, everyThird)));
     };
-    auto greyFile = [&](bool interlaced) {
-        return craftPng(ihdr(width, height, 2, 0, interlaced), "", deflated(packedRows(width, height, 2, interlaced, fourGreys)));
+    auto greyFile = [&](bool interlaced, const std::string& transparency = "") {
+        return craftPng(ihdr(width, height, 2, 0, interlaced), transparency,
+                        deflated(packedRows(width, height, 2, interlaced, fourGreys)));
     };
     struct Case {
         const char* name;
         std::string bytes;
         int page;
         int bits;
+        int transparentGrey = -1;
     };
     const Case cases[] = {
-        {"1-bit palette with a transparent colour, on white", paletteFile(false), 0, 24},
+        {"1-bit palette with a transparent colour, on white", paletteFile(false), 0, 1},
         {"the same, alpha kept", paletteFile(false), 32767, 32},
-        {"the same interlaced, on white", paletteFile(true), 0, 24},
+        {"the same interlaced, on white", paletteFile(true), 0, 1},
         {"the same interlaced, alpha kept", paletteFile(true), 32767, 32},
         {"2-bit grey", greyFile(false), 0, 4},
         {"2-bit grey interlaced", greyFile(true), 0, 4},
+        {"2-bit grey with level 1 transparent, on white", greyFile(false, chunk("tRNS", bigEndian16(1))), 0, 4, 1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -441,7 +445,7 @@ TEST_F(HostileFiles, PngRowsConvertedOneByOne) {
         Rgba expected{width, height, {}};
         for (int y = 0; y < height; ++y)
             for (int x = 0; x < width; ++x) {
-                const auto grey = std::uint8_t(x % 4 * 85);
+                const auto grey = std::uint8_t(x % 4 == c.transparentGrey ? 255 : x % 4 * 85);
                 std::vector<std::uint8_t> rgba;
                 if (c.bits == 4) rgba = {grey, grey, grey, 255};
                 else if (x % 3 == 0) rgba = {0, 0, 255, 255};
@@ -467,7 +471,7 @@ TEST_F(HostileFiles, PngCutShortOrBeyondTheBudgetIsRefused) {
     }
     const std::string data = deflated(raw);
     const std::string complete = craftPng(ihdr(width, height, 8, 2, false), "", data);
-    // A million columns of one bit with a transparent grey: 900 MB composed onto white.
+    // A million columns of one bit with a transparent grey, its data cut to a tenth.
     const std::string wideRows = deflated(sameRows(std::string(125000, '\0'), 300));
     const std::string wide = craftPng(ihdr(1000000, 300, 1, 0, false), chunk("tRNS", bigEndian16(0)), wideRows);
     struct Case {
