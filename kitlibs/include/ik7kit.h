@@ -384,4 +384,132 @@ IK_API IKBOOL IKDrawVectObject(void* dc, IKHANDLE image, int32_t v1, int32_t v2,
 IK_API void* IKCnvMbkToEmfHandle(IKHANDLE image, int32_t flags);
 IK_API IKHANDLE IKCnvEmfHandleToMbk(void* metafile);
 
+/* ---- Ik7Scan.so: scanners on SANE ------------------------------------------------ */
+
+/*
+ * A connection (IKScanInitialize) and an open source (IKScanOpenDS) are nonzero 32-bit
+ * handles. Sources are SANE devices, named by their product names; two devices of one
+ * model get distinct names. Texts handed inside records travel as global memory handles
+ * (platform/GlobalMemory.h) holding NUL-terminated UTF-8, 0 for an empty text, because a
+ * record keeps 4 bytes for them.
+ */
+typedef uint32_t IKSCANCONNECTION;
+typedef uint32_t IKSCANSOURCE;
+
+/* Source identity record, 150 bytes; texts NUL-terminated within their 34 bytes. */
+typedef struct IKSCANIDENTITY {
+    uint16_t version1;
+    uint16_t version2;
+    char text1[34];
+    uint8_t gap1[2];
+    char text2[34];
+    uint8_t gap2[2];
+    char productName[34]; /* the name IKScanList lists */
+    uint8_t gap3[2];
+    uint16_t number3;
+    uint16_t number4;
+    char text4[34];
+} IKSCANIDENTITY;
+
+/* Scan record, 128 bytes, little-endian; see IKScanExec. */
+typedef struct IKSCANRECORD {
+    uint16_t zero0;
+    uint16_t pixelType; /* 0 BW, 1 grey, 2 RGB, 3 palette, …; 1000 = automatic */
+    float rectLeft, rectTop, rectRight, rectBottom; /* in unitMode units; all 0 = the whole area */
+    int32_t xResolution, yResolution;               /* dots per unit; 0 = the device's */
+    float xScaling, yScaling;
+    int16_t bitDepth;
+    int16_t brightness, contrast;
+    uint16_t zero42;
+    float gamma;
+    int16_t highlight, threshold, shadow;
+    uint16_t indicator; /* 0 or 0xFFFF */
+    uint16_t scanMode;  /* 0 flatbed, 1 and 2 document feeder, 3… camera modes */
+    uint16_t zero58;
+    uint32_t sourceName; /* text handle: the source to open when none is open; 0 = the default */
+    uint16_t uiMode;     /* 0 dialog kept open, 1 dialog closed after a transfer, 2 no dialog */
+    uint16_t unitMode;   /* 0 inch, 1 cm, 2 pica, 3 point, 4 twip, 5 pixel */
+    int16_t value0;
+    int16_t transferCount; /* images to transfer, -1 = all; in the index modes the number of indices */
+    uint16_t orientation;
+    uint16_t transferMode; /* 0 native (whole page), 2 memory (blocks); 1 and 3 as 0 */
+    uint16_t compression;
+    int16_t value1, value2;
+    uint16_t zero82;
+    uint32_t scanText; /* text handle */
+    uint8_t zero88[12];
+    uint16_t dropoutColor;
+    uint16_t value3;
+    int16_t value4;
+    uint8_t zero106[22];
+} IKSCANRECORD;
+
+/* Before-scan record: what the next image will be. */
+typedef struct IKSCANBEFORE {
+    float xResolution;
+    float yResolution;
+    int32_t width;
+    int32_t height; /* -1 when the device does not know it before reading */
+    int16_t bitsPerPixel;
+    uint8_t pixelType;
+    uint8_t gap;
+    uint16_t compression;
+    uint16_t gap2;
+} IKSCANBEFORE;
+
+#ifdef __cplusplus
+static_assert(sizeof(IKSCANIDENTITY) == 150, "source identity record is 150 bytes");
+static_assert(sizeof(IKSCANRECORD) == 128, "scan record is 128 bytes");
+static_assert(sizeof(IKSCANBEFORE) == 24, "before-scan record is 24 bytes");
+#endif
+
+/* The three functions IKScanExec calls for each image, on the caller's thread, in this
+ * order; each returns nonzero (all bits set) to go on and 0 to stop the acquisition. */
+typedef int32_t (*IKSCANBEFOREPROC)(const IKSCANBEFORE* next, int32_t imageCount);
+typedef int32_t (*IKSCANPROGRESSPROC)(int32_t percent);
+/* dib: the page as a packed bitmap; original: the page as the device delivered it (may
+ * equal dib). Both stay the library's: a caller that keeps one copies it. */
+typedef int32_t (*IKSCANAFTERPROC)(IKHANDLE dib, IKHANDLE original, int32_t imageCount, int16_t bitOrder);
+
+#define IK_SCAN_LIST_BYTES 2048
+#define IK_SCAN_CAP_TEXT_BYTES 2048
+
+/* window: QWidget* parent of the source's dialogs, may be null. */
+IK_API IKSCANCONNECTION IKScanInitialize(void* window, int16_t major, int16_t minor, const char* version,
+                                         const char* manufacturer, const char* family, const char* product);
+IK_API IKBOOL IKScanTerminate(IKSCANCONNECTION connection);
+/* Bytes IKScanList needs, terminating NUL included. */
+IK_API int32_t IKScanListLen(IKSCANCONNECTION connection);
+/* buffer of IK_SCAN_LIST_BYTES: "default," then "source," for every source; count = sources. */
+IK_API IKBOOL IKScanList(IKSCANCONNECTION connection, char* buffer, int32_t* count);
+IK_API IKBOOL IKScanSelect(IKSCANCONNECTION connection, IKSCANIDENTITY* identity);
+IK_API IKBOOL IKScanGetDSInfo(IKSCANCONNECTION connection, const char* name, IKSCANIDENTITY* identity);
+IK_API IKSCANSOURCE IKScanOpenDS(IKSCANCONNECTION connection, const char* name);
+IK_API IKBOOL IKScanCloseDS(IKSCANCONNECTION connection, IKSCANSOURCE source);
+/* Runs an acquisition; with source 0 the source named by record->sourceName is opened and
+ * closed. indices: the images to transfer in the index modes, else null. Returns the number
+ * of images transferred; the status tells success, a stop answer (IK_ERR_CANCELLED) or the
+ * device's failure. The record is read back with the values the device used. */
+IK_API int32_t IKScanExec(IKSCANCONNECTION connection, IKSCANSOURCE source, IKSCANRECORD* record,
+                          IKSCANBEFOREPROC before, IKSCANPROGRESSPROC progress, IKSCANAFTERPROC after,
+                          const int32_t* indices);
+/* The capability queries need an open source or a source name (source 0). */
+IK_API int32_t IKScanGetPixelType(IKSCANCONNECTION connection, IKSCANSOURCE source, const char* name, int16_t* types,
+                                  int32_t count);
+IK_API int32_t IKScanGetBitDepth(IKSCANCONNECTION connection, IKSCANSOURCE source, const char* name,
+                                 uint8_t pixelType, int16_t* depths, int32_t count);
+IK_API IKBOOL IKScanGetPhysicalSize(IKSCANCONNECTION connection, IKSCANSOURCE source, const char* name,
+                                    uint8_t scanMode, uint8_t unitMode, float* width, float* height);
+IK_API IKBOOL IKScanGetMinimumSize(IKSCANCONNECTION connection, IKSCANSOURCE source, const char* name,
+                                   uint8_t scanMode, uint8_t unitMode, float* width, float* height);
+IK_API IKBOOL IKScanIsCapSupported(IKSCANCONNECTION connection, IKSCANSOURCE source, const char* name,
+                                   uint16_t capability, int32_t* supported);
+/* range: minimum, maximum, step, default, current. */
+IK_API IKBOOL IKScanGetCapRange(IKSCANCONNECTION connection, IKSCANSOURCE source, const char* name,
+                                uint16_t capability, uint16_t* valueType, int32_t* range);
+/* texts: IK_SCAN_CAP_TEXT_BYTES of "text," entries; current and defaultIndex: indices. */
+IK_API int32_t IKScanGetCapEnum(IKSCANCONNECTION connection, IKSCANSOURCE source, const char* name,
+                                uint16_t capability, uint16_t valueType, float* values, char* texts,
+                                int32_t* current, int32_t* defaultIndex, int32_t count);
+
 #endif /* IK7KIT_H */
