@@ -72,9 +72,10 @@ bool hasAlpha(png_structp png, png_infop info) {
 int bitmapBits(png_structp png, png_infop info, int mode) {
     const int type = png_get_color_type(png, info);
     const int depth = png_get_bit_depth(png, info);
-    const bool indexable = type == PNG_COLOR_TYPE_PALETTE || (type == PNG_COLOR_TYPE_GRAY && depth <= 8);
-    if (hasAlpha(png, info) && (mode == 2 || !indexable)) return mode == 2 ? 32 : 24;
-    if (indexable) return depth == 1 ? 1 : depth <= 4 ? 4 : 8;
+    const bool paletteOrGrey = type == PNG_COLOR_TYPE_PALETTE || type == PNG_COLOR_TYPE_GRAY;
+    // A transparent level of 16-bit grey has no single entry once samples are cut to 8 bits.
+    if (hasAlpha(png, info) && (mode == 2 || !paletteOrGrey || depth > 8)) return mode == 2 ? 32 : 24;
+    if (paletteOrGrey) return depth == 1 ? 1 : depth <= 4 ? 4 : 8;
     return 24;
 }
 
