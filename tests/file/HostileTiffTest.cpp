@@ -394,19 +394,22 @@ TEST_F(HostileTiff, TurnedPagesMustFitTheBudgetTurned) {
     }
 }
 
+// The tags of a 1-bit min-is-white Group 4 page in one strip.
+void setGroup4Page(TIFF* tif, std::uint32_t width, std::uint32_t height) {
+    TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, width);
+    TIFFSetField(tif, TIFFTAG_IMAGELENGTH, height);
+    TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 1);
+    TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISWHITE);
+    TIFFSetField(tif, TIFFTAG_COMPRESSION, COMPRESSION_CCITTFAX4);
+    TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, height);
+}
+
 TEST_F(HostileTiff, TallBlankGroup4PageOfFewBytesLoads) {
     // 72 MB of bitmap from about 8 KB: more than the size always allowed, but one bit a row.
     const std::uint32_t width = 9600, height = 60000;
     const std::string file = writeWithLibtiff(
         "blank.tif",
-        [&](TIFF* tif) {
-            TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, width);
-            TIFFSetField(tif, TIFFTAG_IMAGELENGTH, height);
-            TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 1);
-            TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISWHITE);
-            TIFFSetField(tif, TIFFTAG_COMPRESSION, COMPRESSION_CCITTFAX4);
-            TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, height);
-        },
+        [&](TIFF* tif) { setGroup4Page(tif, width, height); },
         [&](TIFF* tif) {
             std::vector<std::uint8_t> row(width / 8);
             row[0] = 0x80;  // one black pixel on the first and the last row
@@ -432,14 +435,7 @@ TEST_F(HostileTiff, CutGroup4FilesFailWithTheReadStatus) {
     // One directory and its data, as a writer that puts the directory last leaves them.
     const std::string whole = writeWithLibtiff(
         "g4.tif",
-        [&](TIFF* tif) {
-            TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, width);
-            TIFFSetField(tif, TIFFTAG_IMAGELENGTH, height);
-            TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 1);
-            TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISWHITE);
-            TIFFSetField(tif, TIFFTAG_COMPRESSION, COMPRESSION_CCITTFAX4);
-            TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, height);
-        },
+        [&](TIFF* tif) { setGroup4Page(tif, width, height); },
         [&](TIFF* tif) {
             std::vector<std::uint8_t> row(width / 8);
             for (std::uint32_t y = 0; y < height; ++y) {
