@@ -44,7 +44,7 @@ bool PageAssembler::beginFrame(const FrameFormat& frame) {
     if (frame.lines > 0) {
         const std::uint64_t pixels = std::uint64_t(frame.pixelsPerLine) * std::uint64_t(frame.lines);
         const std::uint64_t bytes = std::uint64_t(frame.bytesPerLine) * std::uint64_t(frame.lines);
-        if (pixels > kMostPagePixels || bytes * (separatePlane(frame.format) ? 3 : 1) > kMostPageBytes)
+        if (pixels > mostPixels_ || bytes * (separatePlane(frame.format) ? 3 : 1) > mostBytes_)
             return failWith(IK_ERR_MEMORY);
         plane(frame.format).reserve(static_cast<std::size_t>(bytes));
     }
@@ -61,7 +61,7 @@ bool PageAssembler::append(const std::uint8_t* data, std::size_t size) {
     for (const auto& p : planes_) total += p.size();
     const std::uint64_t bytesAfter = total + size;
     const std::uint64_t linesAfter = (target.size() + size) / std::uint64_t(current_.bytesPerLine);
-    if (bytesAfter > kMostPageBytes || linesAfter * std::uint64_t(width_) > kMostPagePixels)
+    if (bytesAfter > mostBytes_ || linesAfter * std::uint64_t(width_) > mostPixels_)
         return failWith(IK_ERR_MEMORY);
     try {
         target.insert(target.end(), data, data + size);

@@ -28,6 +28,10 @@ inline constexpr std::uint64_t kMostPageBytes = std::uint64_t{1} << 30;
 
 class PageAssembler {
 public:
+    // The budget of one page; the defaults are the kit's.
+    explicit PageAssembler(std::uint64_t mostPixels = kMostPagePixels, std::uint64_t mostBytes = kMostPageBytes)
+        : mostPixels_(mostPixels), mostBytes_(mostBytes) {}
+
     // Starts a frame; false (status()) when its format is not one the kit handles or does
     // not match the page's earlier frames.
     bool beginFrame(const FrameFormat& frame);
@@ -53,6 +57,8 @@ private:
     bool failWith(std::uint16_t status);
     std::vector<std::uint8_t>& plane(int format) { return planes_[format >= 2 ? format - 2 : 0]; }
 
+    std::uint64_t mostPixels_;
+    std::uint64_t mostBytes_;
     FrameFormat first_{};
     FrameFormat current_{};
     std::array<std::vector<std::uint8_t>, 3> planes_;
