@@ -93,6 +93,8 @@ DeviceDialog::DeviceDialog(scanui::DeviceModel& model, bool closeAfterTransfer, 
             area_[edge]->setDecimals(1);
             area_[edge]->setRange(a.minimum, a.maximum);
             area_[edge]->setValue(a.value);
+            // Room for four digits and a decimal beside the arrows, so values never touch the edge.
+            area_[edge]->setMinimumWidth(area_[edge]->fontMetrics().horizontalAdvance(QStringLiteral("0000.0")) + 40);
             grid->addWidget(new QLabel(labels[edge], box), edge / 2, (edge % 2) * 2);
             grid->addWidget(area_[edge], edge / 2, (edge % 2) * 2 + 1);
         }
