@@ -396,6 +396,24 @@ IK_API IKHANDLE IKCnvEmfHandleToMbk(void* metafile);
 typedef uint32_t IKSCANCONNECTION;
 typedef uint32_t IKSCANSOURCE;
 
+/* Statuses of Ik7Scan.so besides IK_ERR_ARGUMENT (a bad connection or source handle),
+ * IK_ERR_MEMORY (a page over the budget of 2^30 pixels or 1 GiB, or SANE out of memory)
+ * and IK_ERR_CANCELLED (a callback answered stop, or the user cancelled in the dialog).
+ * IKScanLastErrorText tells SANE's own text and the device of the last device failure. */
+enum {
+    IK_ERR_SCAN_SANE = 15,          /* SANE could not be started */
+    IK_ERR_SCAN_NO_SOURCE = 16,     /* no source of that name, or no source at all */
+    IK_ERR_SCAN_UNSUPPORTED = 17,   /* a capability or setting the source does not offer */
+    IK_ERR_SCAN_DEVICE = 18,        /* the device failed (I/O error or another SANE failure) */
+    IK_ERR_SCAN_BUSY = 19,          /* the device is busy */
+    IK_ERR_SCAN_JAMMED = 20,        /* the document feeder jammed */
+    IK_ERR_SCAN_NO_DOCS = 21,       /* the document feeder is empty */
+    IK_ERR_SCAN_COVER_OPEN = 22,    /* the cover is open */
+    IK_ERR_SCAN_ACCESS_DENIED = 23, /* access to the device was denied */
+    IK_ERR_SCAN_NO_UI = 24,         /* the dialog module Ik7ScanUi.so or a GUI application is missing */
+    IK_ERR_SCAN_TRUNCATED = 25      /* the source list did not fit: names were left out */
+};
+
 /* Source identity record, 150 bytes; texts NUL-terminated within their 34 bytes. */
 typedef struct IKSCANIDENTITY {
     uint16_t version1;
@@ -436,7 +454,7 @@ typedef struct IKSCANRECORD {
     uint16_t compression;
     int16_t value1, value2;
     uint16_t zero82;
-    uint32_t scanText; /* text handle */
+    uint32_t scanText; /* text handle: extra device options, one "name=value" per line, applied last */
     uint8_t zero88[12];
     uint16_t dropoutColor;
     uint16_t value3;
@@ -511,5 +529,9 @@ IK_API IKBOOL IKScanGetCapRange(IKSCANCONNECTION connection, IKSCANSOURCE source
 IK_API int32_t IKScanGetCapEnum(IKSCANCONNECTION connection, IKSCANSOURCE source, const char* name,
                                 uint16_t capability, uint16_t valueType, float* values, char* texts,
                                 int32_t* current, int32_t* defaultIndex, int32_t count);
+/* The last device failure of this process: SANE's status text into text and the source's
+ * product name into device (each cut to its size, NUL-terminated; either may be null).
+ * Returns the SANE status number, 0 when no device has failed. */
+IK_API int32_t IKScanLastErrorText(char* text, int32_t textSize, char* device, int32_t deviceSize);
 
 #endif /* IK7KIT_H */

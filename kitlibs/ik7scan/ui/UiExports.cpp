@@ -1,0 +1,34 @@
+// Ik7ScanUi.so: the dialogs of Ik7Scan.so, shown only inside a Qt Widgets application.
+#include "DeviceDialog.h"
+#include "SourceListDialog.h"
+
+#include <QApplication>
+
+#define IK_UI_API extern "C" __attribute__((visibility("default")))
+
+namespace {
+bool widgetsAvailable() { return qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr; }
+}  // namespace
+
+IK_UI_API int IKScanUiDeviceDialog(scanui::DeviceModel* model, void* parent, int closeAfterTransfer) {
+    if (!model || !widgetsAvailable()) return 0;
+    try {
+        DeviceDialog dialog(*model, closeAfterTransfer != 0, static_cast<QWidget*>(parent));
+        dialog.exec();
+        return 1;
+    } catch (...) {
+        return 0;
+    }
+}
+
+IK_UI_API int IKScanUiSelectSource(const char* const* names, int count, int current, void* parent) {
+    if (!names || count <= 0 || !widgetsAvailable()) return -2;
+    try {
+        QStringList list;
+        for (int i = 0; i < count; ++i) list << QString::fromUtf8(names[i]);
+        SourceListDialog dialog(list, current, static_cast<QWidget*>(parent));
+        return dialog.exec() == QDialog::Accepted ? dialog.chosen() : -1;
+    } catch (...) {
+        return -2;
+    }
+}
