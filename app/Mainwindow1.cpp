@@ -177,7 +177,14 @@ TMainForm1::TMainForm1(QWidget* parent) : QMainWindow(parent) {
     startScanner();
 }
 
-TMainForm1::~TMainForm1() = default;
+// A window destroyed without closing still lets go of its last scanned page (the progress
+// window may be gone by now); the scanner component ends its own connection.
+TMainForm1::~TMainForm1() {
+    if (ScannedPage) {
+        IkCommon1->SetImgHandle(ScannedPage);
+        IkCommon1->FreeMemory();
+    }
+}
 
 void TMainForm1::createActions() {
     F1 = makeCommand(this, "F1", QStringLiteral("ファイル登録(&O)..."), QStringLiteral("ファイルの登録・追加"), true);

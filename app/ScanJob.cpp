@@ -33,7 +33,7 @@ ScanOutcome ScanJob::run(const ScanSettings& settings) {
     // and it goes on from here.
     if (failure_) std::rethrow_exception(failure_);
     outcome_.status = scanner_.ErrorCode();
-    if (outcome_.deviceFailed()) outcome_.failureText = scanner_.LastErrorText();
+    if (outcome_.deviceFailed()) outcome_.failureText = scanner_.LastErrorText(&outcome_.failedDevice);
     return outcome_;
 }
 

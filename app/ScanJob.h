@@ -39,6 +39,8 @@ struct ScanOutcome {
     // The scanner component's status after the scan, and the device's failure text.
     std::uint16_t status = 0;
     QString failureText;
+    // The source that failed, as the library names it.
+    QString failedDevice;
     bool deviceFailed() const;
 };
 

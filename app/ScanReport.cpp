@@ -11,7 +11,9 @@ QString scanReport(const ScanOutcome& outcome, const QString& sourceName) {
     if (!failed && outcome.pagesNotWritten.isEmpty()) return {};
     QStringList lines;
     if (failed) {
-        const QString device = sourceName.isEmpty() ? QStringLiteral("既定のスキャナ") : sourceName;
+        const QString device = !outcome.failedDevice.isEmpty() ? outcome.failedDevice
+                               : !sourceName.isEmpty()         ? sourceName
+                                                               : QStringLiteral("既定のスキャナ");
         const QString reason = outcome.failureText.isEmpty()
                                    ? QStringLiteral("エラーコード %1").arg(outcome.status)
                                    : outcome.failureText;

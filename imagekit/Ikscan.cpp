@@ -412,12 +412,12 @@ std::int32_t TVIkScan::ScanGetCapEnum(std::uint16_t capability, std::uint16_t va
     return result;
 }
 
-QString TVIkScan::LastErrorText() const {
+QString TVIkScan::LastErrorText(QString* device) const {
+    if (device) device->clear();
     if (!IkScanLastErrorText) return {};
-    // The export's form until the kit header declares it: (buffer, size) → length.
-    using Proc = std::int32_t (*)(char*, std::int32_t);
-    char text[512] = {};
-    reinterpret_cast<Proc>(IkScanLastErrorText)(text, static_cast<std::int32_t>(sizeof text));
+    char text[512] = {}, name[128] = {};
+    IkScanLastErrorText(text, static_cast<std::int32_t>(sizeof text), name, static_cast<std::int32_t>(sizeof name));
+    if (device) *device = QString::fromUtf8(name, static_cast<qsizetype>(strnlen(name, sizeof name)));
     return QString::fromUtf8(text, static_cast<qsizetype>(strnlen(text, sizeof text)));
 }
 

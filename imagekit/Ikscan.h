@@ -192,9 +192,9 @@ public:
     bool ScanGetCapRange(std::uint16_t capability, std::uint16_t& valueType);
     std::int32_t ScanGetCapEnum(std::uint16_t capability, std::uint16_t valueType, float* values, std::int32_t count,
                                 std::int32_t& current, std::int32_t& defaultIndex);
-    // The library's text for the device failure that ended the last call; empty when the
-    // library has none (or lacks the function).
-    QString LastErrorText() const;
+    // SANE's text for the last device failure of the process, and into `device` the name of
+    // the source that failed; empty when the library has none (or lacks the function).
+    QString LastErrorText(QString* device = nullptr) const;
     // Puts every scan setting back to its initial value.
     void ClearProperty();
     void About();

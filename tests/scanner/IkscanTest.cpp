@@ -538,3 +538,48 @@ TEST_F(ScanComponent, MissingExportsGive14WithoutACall) {
 }
 
 }  // namespace
+
+// ---- the real Ik7Scan.so with SANE's test backend --------------------------------------
+
+#include "support/SaneTestConfig.h"
+
+namespace {
+
+TEST(ScanComponentOnSane, ListsTheTestDevicesAndScansOnePage) {
+    const SaneTestConfig sane(SaneTestConfig::colourDevices());
+    TVIkScan scan;
+    ASSERT_NE(Ikdllprocs::IkScanExec, nullptr) << "Ik7Scan.so not loaded";
+    ASSERT_TRUE(scan.ScanInitialize(1, 0, "VidiraZorod", "Ridevova", "Lumbra Series", "VidiraZorod"));
+    ASSERT_TRUE(scan.ScanList()) << scan.ErrorCode();
+    ASSERT_EQ(scan.SourceList().size(), 2);
+    EXPECT_GE(scan.DefaultSourceIndex(), 0);
+    EXPECT_NE(scan.SourceList()[0], scan.SourceList()[1]);
+
+    // Without the dialog, one flatbed page of the second device, in memory blocks.
+    scan.SourceName = scan.SourceList()[1];
+    scan.SetUiMode(vikScanNONUI);
+    scan.SetTransferMode(vikScanMemory);
+    std::int32_t width = 0, pages = 0, lastPercent = -1;
+    scan.OnBeforeScan = [&](TVIkScan*, std::int32_t w, std::int32_t, std::int32_t) { width = w; };
+    scan.OnScanning = [&](TVIkScan*, std::int16_t percent) { lastPercent = percent; };
+    scan.OnAfterScan = [&](TVIkScan*, std::uint32_t dib, std::uint32_t, std::int32_t, std::int16_t) {
+        pages += platform::globalIsValid(dib);
+    };
+    ASSERT_TRUE(scan.ScanExec()) << scan.ErrorCode();
+    EXPECT_EQ(pages, 1);
+    EXPECT_EQ(scan.ScanResult(), 1);
+    EXPECT_EQ(width, 393);  // 200 mm at 50 dpi
+    EXPECT_EQ(lastPercent, 100);
+    EXPECT_EQ(scan.XResolution(), 50);
+    EXPECT_EQ(scan.BitDepth(), 24);
+
+    // A source that does not exist fails with the library's status and fires nothing.
+    scan.SourceName = QStringLiteral("no such scanner");
+    pages = 0;
+    EXPECT_FALSE(scan.ScanExec());
+    EXPECT_EQ(scan.ErrorCode(), IK_ERR_SCAN_NO_SOURCE);
+    EXPECT_EQ(pages, 0);
+    EXPECT_TRUE(scan.ScanTerminate());
+}
+
+}  // namespace
