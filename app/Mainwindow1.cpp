@@ -7,6 +7,7 @@
 #include "Ikcommon.h"
 #include "Ikeffect.h"
 #include "Ikfile.h"
+#include "Ikscan.h"
 #include "platform/ExecutableDir.h"
 #include "platform/Profile.h"
 #include "platform/desktop/Prompts.h"
@@ -14,7 +15,6 @@
 #include "widgets/Gradbox.h"
 
 #include <QAction>
-#include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -139,6 +139,10 @@ TMainForm1::TMainForm1(QWidget* parent) : QMainWindow(parent) {
     IkCommon1 = new TVIkCommon(this);
     IkFile1 = new TVIkFile(this);
     IkEffect1 = new TVIkEffect(this);
+    IkScan1 = new TVIkScan(this);
+    IkScan1->SetBitDepth(24);
+    IkScan1->OnAfterScan = [this](TVIkScan* sender, std::uint32_t dib, std::uint32_t original, std::int32_t count,
+                                  std::int16_t order) { IkScan1AfterScan(sender, dib, original, count, order); };
     // Every TIFF save adds a page to an existing file and creates a missing one.
     IkFile1->SetFileExt(QStringLiteral("BMP;JPG;TIF;PCX;FPX;PNG;WMF;EMF;DXF;GIF"));
     IkFile1->SetTiffAppend(true);
@@ -170,9 +174,17 @@ TMainForm1::TMainForm1(QWidget* parent) : QMainWindow(parent) {
     setAcceptDrops(true);
     ProgramDir = platform::executableDir();
     platform::setPromptParent(this);
+    startScanner();
 }
 
-TMainForm1::~TMainForm1() = default;
+// A window destroyed without closing still lets go of its last scanned page (the progress
+// window may be gone by now); the scanner component ends its own connection.
+TMainForm1::~TMainForm1() {
+    if (ScannedPage) {
+        IkCommon1->SetImgHandle(ScannedPage);
+        IkCommon1->FreeMemory();
+    }
+}
 
 void TMainForm1::createActions() {
     F1 = makeCommand(this, "F1", QStringLiteral("ファイル登録(&O)..."), QStringLiteral("ファイルの登録・追加"), true);
@@ -198,15 +210,11 @@ void TMainForm1::createActions() {
     N1_1 = makeCommand(this, "N1_1", QStringLiteral("ユーザーズガイド(&G)"), QStringLiteral("ユーザーズガイドの参照"), true);
     N1_2 = makeCommand(this, "N1_2", QStringLiteral("インフォメーション(&I)..."), QStringLiteral("インフォメーションの参照"), true);
 
-    // Transfer mode and scanner dialog behaviour are each one of two choices.
-    for (auto [first, second] : {std::pair{S4_1, S4_2}, std::pair{S5_1, S5_2}}) {
-        auto* group = new QActionGroup(this);
-        for (QAction* a : {first, second}) {
-            a->setCheckable(true);
-            group->addAction(a);
-        }
-        first->setChecked(true);
-    }
+    // Transfer mode and scanner dialog behaviour are each one of two choices; each run
+    // starts with native transfer and the device window kept open.
+    for (QAction* a : {S4_1, S4_2, S5_1, S5_2}) a->setCheckable(true);
+    S4_1->setChecked(true);
+    S5_1->setChecked(true);
     V8->setCheckable(true);
 
     app::connectCommand(F1, this, [this] { SpeedButton1_1Click(); });
@@ -215,6 +223,12 @@ void TMainForm1::createActions() {
     app::connectCommand(F6, this, [this] { SpeedButton1_4Click(); });
     app::connectCommand(F7, this, [this] { SpeedButton1_5Click(); });
     app::connectCommand(F9, this, [this] { F9Click(); });
+    app::connectCommand(S1, this, [this] { SpeedButton2_1Click(); });
+    app::connectCommand(S2, this, [this] { SpeedButton2_2Click(); });
+    app::connectCommand(S4_1, this, [this] { S4_1Click(); });
+    app::connectCommand(S4_2, this, [this] { S4_2Click(); });
+    app::connectCommand(S5_1, this, [this] { S5_1Click(); });
+    app::connectCommand(S5_2, this, [this] { S5_2Click(); });
     app::connectCommand(E1, this, [this] { SpeedButton3_1Click(); });
     app::connectCommand(E2, this, [this] { SpeedButton3_2Click(); });
     app::connectCommand(E4, this, [this] { SpeedButton3_3Click(); });
@@ -329,7 +343,7 @@ QWidget* TMainForm1::createBuildTab() {
     splitter->setObjectName(QStringLiteral("Splitter1"));
     splitter->setChildrenCollapsible(false);
     QWidget* upper = stackVertically({GradBox1, GradBox2}, createPageList());
-    QWidget* lower = stackVertically({GradBox3, GradBox4}, emptyBody());
+    QWidget* lower = stackVertically({GradBox3, GradBox4}, createSourceList());
     splitter->addWidget(upper);
     splitter->addWidget(lower);
     splitter->setStretchFactor(0, 1);
@@ -423,6 +437,7 @@ void TMainForm1::FormClose() {
     if (ConvertForm3) ConvertForm3->SaveSettings(ini);
     // A settings file that cannot be written must not keep the program from closing.
     ini.flush();
+    stopScanner();
 }
 
 void TMainForm1::showEvent(QShowEvent* event) {

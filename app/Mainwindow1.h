@@ -5,6 +5,7 @@
 
 #include "app/MainLayout.h"
 #include "app/PageList.h"
+#include "ik7kit.h"
 
 #include <QKeySequence>
 #include <QMainWindow>
@@ -21,6 +22,10 @@ class QToolButton;
 class TVIkCommon;
 class TVIkFile;
 class TVIkEffect;
+class TVIkScan;
+namespace app {
+class ScanJob;
+}
 class TConvertForm1;
 class TConvertForm2;
 class TConvertForm3;
@@ -115,6 +120,7 @@ public:
     TVIkCommon* IkCommon1 = nullptr;
     TVIkFile* IkFile1 = nullptr;
     TVIkEffect* IkEffect1 = nullptr;
+    TVIkScan* IkScan1 = nullptr;
 
     // Page list of the build tab.
     widgets::TStringGrid* StringGrid1 = nullptr;
@@ -132,6 +138,19 @@ public:
     void StringGrid1SelectCell(int ACol, int ARow, bool& CanSelect);
     void StringGrid1RowMoved(int FromIndex, int ToIndex);
     const app::PageList& Pages() const { return pages_; }
+
+    // Scan half of the build tab: the installed sources, and the last scanned page image,
+    // which stays in the progress display until the next scanned page arrives.
+    QListWidget* ListBox1 = nullptr;
+    IKHANDLE ScannedPage = 0;
+    void SpeedButton2_1Click();  // list the sources
+    void SpeedButton2_2Click();  // scan into a multi-page TIFF
+    void S4_1Click();            // native transfer
+    void S4_2Click();            // memory transfer
+    void S5_1Click();            // device dialog kept open
+    void S5_2Click();            // device dialog closed after acquiring
+    void IkScan1AfterScan(TVIkScan* Sender, std::uint32_t DibHandle, std::uint32_t OrgHandle, std::int32_t ImageCount,
+                          std::int16_t BitOrder);
 
     // Split tab: the pages of the current file, each checked to be exported or not.
     QListWidget* CheckListBox1 = nullptr;
@@ -198,6 +217,9 @@ private:
     QWidget* createSplitTab();
     QWidget* createViewTab();
     QWidget* createPageList();
+    QWidget* createSourceList();
+    void startScanner();
+    void stopScanner();
     void showPageList();
     void setListCommandsEnabled(bool enabled);
     void showPreviewOfRow(int row);
@@ -214,6 +236,8 @@ private:
     void runParentClick(QMenu* menu);
 
     std::vector<Shortcut> shortcuts_;
+    // The scan running now; the after-scan event goes to it.
+    app::ScanJob* scanJob_ = nullptr;
     bool shown_ = false;
     app::PageList pages_;
 };

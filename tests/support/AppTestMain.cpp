@@ -1,6 +1,7 @@
 // Test entry for the windows: the program's own application object (fonts, exception box),
 // on the offscreen platform chosen before it exists.
 #include "app/Application.h"
+#include "support/SaneTestConfig.h"
 
 #include <gtest/gtest.h>
 
@@ -9,6 +10,8 @@
 int main(int argc, char** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
     app::TApplication application(argc, argv);
+    // Every main window connects to SANE: the test backend only, never the system's scanners.
+    const SaneTestConfig sane(SaneTestConfig::colourDevices());
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
