@@ -4,6 +4,8 @@
 #include "Ikeffect.h"
 #include "Ikfile.h"
 
+#include <algorithm>
+
 namespace app {
 
 bool ScanOutcome::deviceFailed() const { return status != IK_OK && status != IK_ERR_CANCELLED; }
@@ -27,8 +29,22 @@ ScanOutcome ScanJob::run(const ScanSettings& settings) {
     scanner_.SetTransferMode(settings.transfer);
     scanner_.SetUiMode(settings.ui);
     failure_ = nullptr;
+    PageWriter writer([this](IKHANDLE page) { return appendPage(page); }, [this](IKHANDLE page) { release(page); },
+                      kMostWaitingPageBytes);
+    writer_ = &writer;
     scanner_.ScanExec();
+    // Pages scanned before a stop or a device failure are still appended.
+    PageWriter::Results written;
+    try {
+        written = writer.finish();
+    } catch (...) {
+        if (!failure_) failure_ = std::current_exception();
+    }
+    writer_ = nullptr;
     settings_ = nullptr;
+    outcome_.pagesWritten = written.written;
+    outcome_.pagesNotWritten.append(written.notWritten);
+    std::sort(outcome_.pagesNotWritten.begin(), outcome_.pagesNotWritten.end());
     // An exception never unwinds through the library: the page handler stopped the scan,
     // and it goes on from here.
     if (failure_) std::rethrow_exception(failure_);
@@ -75,15 +91,23 @@ void ScanJob::writePage(IKHANDLE dib) {
         setPage(effect_.DestImgHandle());
     }
 
-    bool written = false;
+    // The display keeps page_ until the next page; the writer gets a copy of its own.
+    IKHANDLE copy = 0;
     if (page_ && settings_->saveCode) {
-        file_.SetImgHandle(page_);
-        file_.SetFileName(settings_->output);
-        written = file_.SaveFile(static_cast<TVIkSaveFile>(*settings_->saveCode));
-        file_.SetImgHandle(0);
+        common_.SetImgHandle(page_);
+        copy = common_.CopyImage();
     }
-    if (written) ++outcome_.pagesWritten;
+    if (copy) writer_->submit(ordinal, copy);
     else outcome_.pagesNotWritten.append(ordinal);
+}
+
+// Runs on the writer's thread; the file component is the writer's alone while a scan runs.
+bool ScanJob::appendPage(IKHANDLE page) {
+    file_.SetImgHandle(page);
+    file_.SetFileName(settings_->output);
+    const bool written = file_.SaveFile(static_cast<TVIkSaveFile>(*settings_->saveCode));
+    file_.SetImgHandle(0);
+    return written;
 }
 
 }  // namespace app

@@ -1,9 +1,11 @@
 #pragma once
 // One scan into a multi-page TIFF: the device's pages arrive one by one through the scanner
-// component's after-scan event; each is copied, turned as chosen and appended to the output
-// file at once. The job works on the chosen settings, never on widgets.
+// component's after-scan event; each is copied, turned as chosen, shown, and appended to the
+// output file by a writer thread in scan order while the device goes on. The job works on
+// the chosen settings, never on widgets.
 
 #include "app/ConvertTables.h"
+#include "app/PageWriter.h"
 #include "Ikscan.h"
 
 #include <QList>
@@ -61,7 +63,12 @@ public:
     void PageScanned(IKHANDLE dib);
 
 private:
+    // Pages waiting for the writer take at most this much memory (about 30 colour pages
+    // of 300 dpi); past it the after-scan event waits for the writer.
+    static constexpr std::uint64_t kMostWaitingPageBytes = std::uint64_t{512} << 20;
+
     void writePage(IKHANDLE dib);
+    bool appendPage(IKHANDLE page);
     void release(IKHANDLE image);
     void setPage(IKHANDLE image);
 
@@ -72,6 +79,7 @@ private:
     IKHANDLE& page_;
     std::function<void(IKHANDLE)> showPage_;
     const ScanSettings* settings_ = nullptr;
+    PageWriter* writer_ = nullptr;
     ScanOutcome outcome_;
     std::exception_ptr failure_;
 };

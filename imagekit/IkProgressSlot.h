@@ -1,7 +1,8 @@
 #pragma once
 // The libraries report progress through a plain function, so one component of a kind at a
 // time owns that function: the owner is told each new percentage once, and its Cancel flag
-// answers whether the library goes on.
+// answers whether the library goes on. The libraries call it on the thread of the call,
+// so each thread has a slot of its own (a page writer saves beside the window thread).
 
 #include "ik7kit.h"
 
@@ -35,5 +36,5 @@ private:
         return owner_ && !owner_->Cancel() ? -1 : 0;
     }
 
-    static inline Component* owner_ = nullptr;
+    static inline thread_local Component* owner_ = nullptr;
 };

@@ -29,13 +29,26 @@ struct FileCloser {
 };
 using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
-// A reader whose errors jump back to the caller instead of printing.
+// libpng allocates an ancillary chunk's declared length before reading it, whatever limits
+// it was built with; a block beyond the buffer budget is refused, which libpng reports as
+// an error of the file. Its own buffers (rows, inflate state) stay far below the budget.
+png_voidp boundedMalloc(png_structp, png_alloc_size_t size) {
+    return size > kMostBufferBytes ? nullptr : std::malloc(size);
+}
+void plainFree(png_structp, png_voidp block) { std::free(block); }
+
+// A reader whose errors jump back to the caller instead of printing, with ancillary chunks
+// bounded by the decode budget.
 struct PngReader {
     png_structp png = nullptr;
     png_infop info = nullptr;
     PngReader() {
-        png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, pngFatal, pngWarning);
-        if (png) info = png_create_info_struct(png);
+        png = png_create_read_struct_2(PNG_LIBPNG_VER_STRING, nullptr, pngFatal, pngWarning, nullptr, boundedMalloc,
+                                       plainFree);
+        if (!png) return;
+        png_set_chunk_malloc_max(png, kMostPngChunkBytes);
+        png_set_chunk_cache_max(png, kMostPngKeptChunks);
+        info = png_create_info_struct(png);
     }
     ~PngReader() { png_destroy_read_struct(&png, &info, nullptr); }
 };

@@ -8,6 +8,7 @@
 #include <QObject>
 #include <QThread>
 
+#include <chrono>
 #include <vector>
 
 namespace scan {
@@ -66,7 +67,7 @@ void Acquisition::stop(std::uint16_t status) {
     if (!stopped_.exchange(true)) {
         if (status_ == IK_OK) status_ = status;
     }
-    if (!cancelled_.exchange(true)) sane_cancel(handle_);
+    cancelDevice();
     answer(false);
 }
 
@@ -140,6 +141,7 @@ void Acquisition::work() {
         bool pageDone = false;
         while (!pageDone) {
             SANE_Status status = sane_start(handle_);
+            lastStart_ = std::chrono::steady_clock::now().time_since_epoch().count();
             if (status != SANE_STATUS_GOOD) {
                 // An empty feeder after at least one page is the normal end of a batch.
                 if (!(status == SANE_STATUS_NO_DOCS && firstFrame && pages > 0) && !stopped_) failDevice(status);
@@ -273,10 +275,24 @@ void Acquisition::handle(Event& event) {
     }
 }
 
+// Backends that read the device in a thread of their own stop that thread asynchronously
+// on sane_cancel; a thread stopped while it is still setting up (allocating its buffers)
+// can leave the allocator locked and hang the program. A cancel that follows a start
+// closely (a failure on the first read, a stop answered before the page) therefore waits
+// until the start is kReaderSettle old.
+void Acquisition::cancelDevice() {
+    if (cancelled_.exchange(true)) return;
+    constexpr std::chrono::milliseconds kReaderSettle{100};
+    const std::chrono::steady_clock::time_point started{std::chrono::steady_clock::duration{lastStart_.load()}};
+    const auto settled = started + kReaderSettle;
+    if (lastStart_.load() != 0 && std::chrono::steady_clock::now() < settled) std::this_thread::sleep_until(settled);
+    sane_cancel(handle_);
+}
+
 void Acquisition::finish() {
     if (worker_.joinable()) worker_.join();
     // Ends the device's batch, also after a normal end.
-    if (!cancelled_.exchange(true)) sane_cancel(handle_);
+    cancelDevice();
     if (status_ == IK_OK && workerStatus_ != IK_OK) status_ = workerStatus_;
     if (workerFailure_ != SANE_STATUS_GOOD) recordDeviceFailure(workerFailure_, settings_.deviceName);
     finished_ = true;

@@ -12,6 +12,7 @@
 #include <sane/sane.h>
 
 #include <atomic>
+#include <cstdint>
 #include <condition_variable>
 #include <deque>
 #include <functional>
@@ -74,6 +75,8 @@ private:
     void drain();
     void handle(Event& event);
     void finish();
+    // sane_cancel once; see the definition for the wait before it.
+    void cancelDevice();
     void failDevice(SANE_Status status);
 
     SANE_Handle handle_;
@@ -92,6 +95,8 @@ private:
 
     std::atomic<bool> stopped_{false};
     std::atomic<bool> cancelled_{false};
+    // When the worker last started a frame (steady clock ticks), for cancelDevice.
+    std::atomic<std::int64_t> lastStart_{0};
     std::atomic<SANE_Status> workerFailure_{SANE_STATUS_GOOD};
     std::atomic<std::uint16_t> workerStatus_{IK_OK};
     bool draining_ = false;

@@ -5,6 +5,7 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <atomic>
 #include <ctime>
 #include <fstream>
 #include <functional>
@@ -516,4 +517,48 @@ TEST_F(HostileFiles, PngCutShortOrBeyondTheBudgetIsRefused) {
     ASSERT_TRUE(IkFileType(file.c_str(), 0, &facts));
     EXPECT_EQ(facts.width, 1000000);
     EXPECT_EQ(facts.height, 300);
+}
+
+#if defined(__SANITIZE_ADDRESS__)
+extern "C" int __sanitizer_install_malloc_and_free_hooks(void (*mallocHook)(const volatile void*, std::size_t),
+                                                         void (*freeHook)(const volatile void*));
+namespace {
+// The largest single allocation while gMeasuring is set.
+std::atomic<bool> gMeasuring{false};
+std::atomic<std::size_t> gLargestAllocation{0};
+void noteAllocation(const volatile void*, std::size_t size) {
+    if (!gMeasuring) return;
+    std::size_t largest = gLargestAllocation;
+    while (size > largest && !gLargestAllocation.compare_exchange_weak(largest, size)) {}
+}
+void noteFree(const volatile void*) {}
+}  // namespace
+#endif
+
+// Ancillary chunks whose declared lengths claim 1.7 GB in a file of a hundred bytes: libpng
+// allocates a chunk's length before reading it, so the decode budget bounds what it may take.
+TEST_F(HostileFiles, PngChunkLengthsDoNotDecideAllocations) {
+#if !defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "needs the sanitizer's allocation hooks";
+#else
+    static const int installed = __sanitizer_install_malloc_and_free_hooks(noteAllocation, noteFree);
+    ASSERT_NE(installed, 0);
+    for (const char* type : {"tdat", "iCCP", "tEXt", "zTXt", "iTXt", "sPLT"}) {
+        SCOPED_TRACE(type);
+        const std::string bytes = "\x89PNG\r\n\x1A\n" + chunk("IHDR", ihdr(8, 6, 8, 6, false)) + bigEndian32(0x66744558) +
+                                  type + std::string("name\0\0", 6) + std::string(64, 'x');
+        const std::string file = path("chunk.png");
+        writeFile(file, bytes);
+        gLargestAllocation = 0;
+        gMeasuring = true;
+        IKFILEINFO facts{};
+        const bool factsRead = IkFileType(file.c_str(), 0, &facts);
+        KitImage image(loadPage(file));
+        gMeasuring = false;
+        EXPECT_FALSE(factsRead);
+        EXPECT_EQ(image.get(), 0u);
+        EXPECT_EQ(IkGetErrorStatus(), IK_ERR_FILE_READ);
+        EXPECT_LT(gLargestAllocation.load(), std::size_t{64} << 20);
+    }
+#endif
 }

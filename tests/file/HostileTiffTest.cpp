@@ -430,6 +430,14 @@ TEST_F(HostileTiff, TallBlankGroup4PageOfFewBytesLoads) {
     EXPECT_EQ(countWrong(image.get(), std::int32_t(width), std::int32_t(height), black), 0u);
 }
 
+// A blank 64504 × 8196 Group 4 page of 1.3 KB whose orientation turns it: only set pixels
+// are written into the turned page, so it loads as a blank 8196 × 64504 page at once.
+TEST_F(HostileTiff, TurnedBlankGroup4PageLoadsTurned) {
+    KitImage image(loadPage(VZ_SOURCE_DIR "/tests/file/data/turned-blank-g4.tif"));
+    ASSERT_NE(image.get(), 0u) << "status " << IkGetErrorStatus();
+    EXPECT_EQ(countWrong(image.get(), 8196, 64504, [](std::uint32_t, std::uint32_t) { return 0u; }), 0u);
+}
+
 TEST_F(HostileTiff, CutGroup4FilesFailWithTheReadStatus) {
     const std::uint32_t width = 64, height = 40;
     // One directory and its data, as a writer that puts the directory last leaves them.

@@ -1,9 +1,9 @@
 #include "ScanFixture.h"
 
 #include "platform/Dib.h"
+#include "support/SaneTestConfig.h"
 
 #include <cstdlib>
-#include <dlfcn.h>
 #include <cstring>
 
 namespace scantest {
@@ -76,10 +76,7 @@ TextHandle::TextHandle(const std::string& text) : handle_(platform::globalAlloc(
 }
 
 void ScanTest::SetUpTestSuite() {
-    // The test backend stays loaded after sane_exit, so that its own one-time allocations
-    // are reported by name (and suppressed) rather than as an unknown module.
-    static void* backend = dlopen(SCAN_TEST_BACKEND, RTLD_NOW | RTLD_NODELETE);
-    (void)backend;
+    keepSaneTestBackendLoaded();
     setenv("SANE_CONFIG_DIR", SCAN_TEST_SANE_DIR, 1);
     if (!configHome_) configHome_ = new QTemporaryDir;
     setenv("XDG_CONFIG_HOME", configHome_->path().toUtf8().constData(), 1);
