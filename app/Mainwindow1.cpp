@@ -448,6 +448,11 @@ void TMainForm1::showEvent(QShowEvent* event) {
 }
 
 void TMainForm1::closeEvent(QCloseEvent* event) {
+    // A scan still hands pages to the file; the window closes once it has ended.
+    if (scanJob_) {
+        event->ignore();
+        return;
+    }
     app::runGuarded([this] { FormClose(); });
     event->accept();
 }

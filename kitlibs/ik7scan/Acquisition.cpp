@@ -8,8 +8,11 @@
 #include <QObject>
 #include <QThread>
 
+#include <cerrno>
 #include <chrono>
 #include <vector>
+
+#include <poll.h>
 
 namespace scan {
 
@@ -278,15 +281,27 @@ void Acquisition::handle(Event& event) {
 // Backends that read the device in a thread of their own stop that thread asynchronously
 // on sane_cancel; a thread stopped while it is still setting up (allocating its buffers)
 // can leave the allocator locked and hang the program. A cancel that follows a start
-// closely (a failure on the first read, a stop answered before the page) therefore waits
+// (a failure on the first read, a stop answered before the page) therefore waits until
+// the reader has delivered data, when the backend offers a descriptor to watch, or else
 // until the start is kReaderSettle old.
 void Acquisition::cancelDevice() {
     if (cancelled_.exchange(true)) return;
-    constexpr std::chrono::milliseconds kReaderSettle{100};
-    const std::chrono::steady_clock::time_point started{std::chrono::steady_clock::duration{lastStart_.load()}};
-    const auto settled = started + kReaderSettle;
-    if (lastStart_.load() != 0 && std::chrono::steady_clock::now() < settled) std::this_thread::sleep_until(settled);
+    if (lastStart_.load() != 0) waitForReaderStart();
     sane_cancel(handle_);
+}
+
+void Acquisition::waitForReaderStart() {
+    constexpr std::chrono::milliseconds kReaderSettle{100};
+    constexpr int kMostReaderWaitMs = 2000;
+    SANE_Int descriptor = -1;
+    if (sane_get_select_fd(handle_, &descriptor) == SANE_STATUS_GOOD && descriptor >= 0) {
+        pollfd watched{descriptor, POLLIN, 0};
+        while (::poll(&watched, 1, kMostReaderWaitMs) < 0 && errno == EINTR) {
+        }
+        return;
+    }
+    const std::chrono::steady_clock::time_point started{std::chrono::steady_clock::duration{lastStart_.load()}};
+    std::this_thread::sleep_until(started + kReaderSettle);
 }
 
 void Acquisition::finish() {

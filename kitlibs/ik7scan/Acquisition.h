@@ -77,6 +77,7 @@ private:
     void finish();
     // sane_cancel once; see the definition for the wait before it.
     void cancelDevice();
+    void waitForReaderStart();
     void failDevice(SANE_Status status);
 
     SANE_Handle handle_;

@@ -58,7 +58,9 @@ public:
     // Two colour devices drawing the colour pattern over their whole area (200 mm square).
     static QStringList colourDevices(int dpi = 50) {
         return {QStringLiteral("number_of_devices 2"), QStringLiteral("mode Color"), QStringLiteral("depth 8"),
-                QStringLiteral("resolution %1").arg(dpi), QStringLiteral("test-picture \"Color pattern\"")};
+                QStringLiteral("resolution %1").arg(dpi), QStringLiteral("test-picture \"Color pattern\""),
+                // A descriptor to watch lets a cancel wait until the backend's reader runs.
+                QStringLiteral("select-fd true")};
     }
 
 private:
