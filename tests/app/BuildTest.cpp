@@ -6,6 +6,7 @@
 #include "Ikfile.h"
 #include "display/Ikdisp.h"
 #include "support/ScriptedPrompts.h"
+#include "support/TiffPages.h"
 #include "widgets/Dxfprogressbar.h"
 #include "widgets/Mccbox.h"
 #include "widgets/lib/SpinEdit.h"
@@ -31,29 +32,15 @@ struct Page {
 
 std::vector<Page> readPages(const QString& path) {
     std::vector<Page> pages;
-    TIFFSetWarningHandler(nullptr);
-    TIFF* tif = TIFFOpen(path.toLocal8Bit().constData(), "r");
-    if (!tif) return pages;
-    do {
-        Page p;
-        TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &p.width);
-        TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &p.height);
-        TIFFGetFieldDefaulted(tif, TIFFTAG_BITSPERSAMPLE, &p.bits);
-        TIFFGetFieldDefaulted(tif, TIFFTAG_SAMPLESPERPIXEL, &p.samples);
-        TIFFGetFieldDefaulted(tif, TIFFTAG_COMPRESSION, &p.compression);
-        TIFFGetField(tif, TIFFTAG_PHOTOMETRIC, &p.photometric);
-        TIFFGetField(tif, TIFFTAG_XRESOLUTION, &p.xres);
-        TIFFGetField(tif, TIFFTAG_YRESOLUTION, &p.yres);
-        std::vector<uint32_t> raster(size_t(p.width) * p.height);
-        if (TIFFReadRGBAImageOriented(tif, p.width, p.height, raster.data(), ORIENTATION_TOPLEFT, 0))
-        {
-            p.topLeft = raster[0];
-            p.topRight = raster[p.width - 1];
-            p.centre = raster[size_t(p.height / 2) * p.width + p.width / 2];
+    for (const TiffPage& t : readTiffPages(path)) {
+        Page p{t.width, t.height, t.bits, t.samples, t.compression, t.photometric, t.xres, t.yres};
+        if (!t.rgba.empty()) {
+            p.topLeft = t.at(0, 0);
+            p.topRight = t.at(t.width - 1, 0);
+            p.centre = t.at(t.width / 2, t.height / 2);
         }
         pages.push_back(p);
-    } while (TIFFReadDirectory(tif));
-    TIFFClose(tif);
+    }
     return pages;
 }
 

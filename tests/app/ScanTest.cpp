@@ -10,6 +10,7 @@
 #include "platform/GlobalMemory.h"
 #include "support/SaneTestConfig.h"
 #include "support/ScriptedPrompts.h"
+#include "support/TiffPages.h"
 #include "widgets/Mccbox.h"
 
 #include <QAction>
@@ -32,32 +33,6 @@
 
 namespace {
 
-struct TiffPage {
-    uint32_t width = 0, height = 0;
-    uint16_t compression = 0;
-    float xres = 0, yres = 0;
-    std::vector<uint32_t> rgba;  // top row first
-};
-
-std::vector<TiffPage> readPages(const QString& path) {
-    std::vector<TiffPage> pages;
-    TIFFSetWarningHandler(nullptr);
-    TIFF* tif = TIFFOpen(path.toLocal8Bit().constData(), "r");
-    if (!tif) return pages;
-    do {
-        TiffPage p;
-        TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &p.width);
-        TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &p.height);
-        TIFFGetFieldDefaulted(tif, TIFFTAG_COMPRESSION, &p.compression);
-        TIFFGetField(tif, TIFFTAG_XRESOLUTION, &p.xres);
-        TIFFGetField(tif, TIFFTAG_YRESOLUTION, &p.yres);
-        p.rgba.resize(size_t(p.width) * p.height);
-        if (!TIFFReadRGBAImageOriented(tif, p.width, p.height, p.rgba.data(), ORIENTATION_TOPLEFT, 0)) p.rgba.clear();
-        pages.push_back(std::move(p));
-    } while (TIFFReadDirectory(tif));
-    TIFFClose(tif);
-    return pages;
-}
 
 QByteArray bytesOf(const QString& path) {
     QFile f(path);
@@ -83,7 +58,7 @@ bool samePixels(const TiffPage& page, const QImage& reference) {
         return false;
     for (int y = 0; y < reference.height(); ++y)
         for (int x = 0; x < reference.width(); ++x) {
-            const uint32_t v = page.rgba[size_t(y) * page.width + size_t(x)];
+            const uint32_t v = page.at(uint32_t(x), uint32_t(y));
             if (qRgb(int(TIFFGetR(v)), int(TIFFGetG(v)), int(TIFFGetB(v))) != reference.pixel(x, y)) return false;
         }
     return true;
@@ -220,7 +195,7 @@ TEST_F(ScanCommand, TwoFeederPagesMakeANewLzwFileOfTheDevicesPixels) {
     EXPECT_EQ(user.dialogsSeen(), 1);
     EXPECT_TRUE(prompts.messages().isEmpty()) << prompts.messages().join(u'\n').toStdString();
 
-    const auto pages = readPages(output());
+    const auto pages = readTiffPages(output());
     ASSERT_EQ(pages.size(), 2u);
     const QImage reference = referencePage(kReferenceOptions);
     ASSERT_FALSE(reference.isNull());
@@ -248,7 +223,7 @@ TEST_F(ScanCommand, PagesGoAfterThoseOfAnExistingFileWithoutAQuestion) {
     EXPECT_TRUE(prompts.questions().isEmpty());
     EXPECT_TRUE(prompts.messages().isEmpty()) << prompts.messages().join(u'\n').toStdString();
 
-    const auto pages = readPages(output());
+    const auto pages = readTiffPages(output());
     ASSERT_EQ(pages.size(), 5u);
     const uint32_t firstColours[3] = {pages[0].rgba.at(0), pages[1].rgba.at(0), pages[2].rgba.at(0)};
     EXPECT_EQ(TIFFGetR(firstColours[0]), 255u);
@@ -279,7 +254,7 @@ TEST_F(ScanCommand, MemoryAndNativeTransferWriteTheSamePages) {
         EXPECT_EQ(main().IkScan1->TransferMode(), vikScanMemory);
         EXPECT_EQ(main().IkScan1->UiMode(), vikScanUICLOSE);
     }
-    const auto a = readPages(native), b = readPages(memory);
+    const auto a = readTiffPages(native), b = readTiffPages(memory);
     ASSERT_EQ(a.size(), 1u);
     ASSERT_EQ(b.size(), 1u);
     EXPECT_EQ(a[0].rgba, b[0].rgba);
@@ -296,7 +271,7 @@ TEST_F(ScanCommand, ADeviceFailureKeepsTheWrittenPagesAndNamesTheDevice) {
         DeviceDialogUser user(2);
         scan(6, 0, output());
     }
-    ASSERT_EQ(readPages(output()).size(), 2u);
+    ASSERT_EQ(readTiffPages(output()).size(), 2u);
     const QByteArray before = bytesOf(output());
     // The feeder jams at the next scan.
     main().IkScan1->ScanText = QStringLiteral("read-return-value=SANE_STATUS_JAMMED");

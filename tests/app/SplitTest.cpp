@@ -3,6 +3,7 @@
 #include "app/SplitNaming.h"
 #include "app/Windows.h"
 #include "support/ScriptedPrompts.h"
+#include "support/TiffPages.h"
 #include "widgets/Mccbox.h"
 #include "widgets/lib/SpinEdit.h"
 
@@ -40,30 +41,6 @@ TEST(SplitNaming, TargetReplacesTheExtensionAndKeepsOnlyTheName) {
     EXPECT_EQ(app::folderWithoutTrailingSeparator(QStringLiteral("/")), QStringLiteral("/"));
 }
 
-struct TiffPage {
-    int width = 0;
-    int compression = 0;
-};
-
-// Width and compression of every page of a TIFF file, read by libtiff.
-std::vector<TiffPage> tiffPages(const QString& path) {
-    std::vector<TiffPage> pages;
-    TIFFSetWarningHandler(nullptr);
-    TIFF* tif = TIFFOpen(path.toLocal8Bit().constData(), "r");
-    if (!tif) return pages;
-    do {
-        TiffPage p;
-        uint32_t width = 0;
-        uint16_t compression = 0;
-        TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &width);
-        TIFFGetFieldDefaulted(tif, TIFFTAG_COMPRESSION, &compression);
-        p.width = int(width);
-        p.compression = compression;
-        pages.push_back(p);
-    } while (TIFFReadDirectory(tif));
-    TIFFClose(tif);
-    return pages;
-}
 
 bool run(const QString& program, const QStringList& args) {
     QProcess p;
@@ -147,9 +124,9 @@ TEST_F(SplitTab, OddPagesInSequenceWithTwoDigits) {
                                        QStringLiteral("book_03.tif"), QStringLiteral("book_04.tif")}));
     const int widths[] = {11, 13, 15, 17};
     for (int i = 0; i < 4; ++i) {
-        const auto pages = tiffPages(outFile(QStringLiteral("book_0%1.tif").arg(i + 1).toLatin1().constData()));
+        const auto pages = readTiffPages(outFile(QStringLiteral("book_0%1.tif").arg(i + 1).toLatin1().constData()));
         ASSERT_EQ(pages.size(), 1u);
-        EXPECT_EQ(pages[0].width, widths[i]);
+        EXPECT_EQ(int(pages[0].width), widths[i]);
     }
     EXPECT_EQ(prompts.messages().last(), QStringLiteral("4 枚の新しいファイルが作成されました。"));
     EXPECT_EQ(windows.ProgressForm1->isVisible(), false);
@@ -161,11 +138,11 @@ TEST_F(SplitTab, PageNumbersWithThreeDigitsKeepEachPagesCompression) {
     split(0, 3);
     EXPECT_EQ(outFiles(), (QStringList{QStringLiteral("book_001.tif"), QStringLiteral("book_003.tif"),
                                        QStringLiteral("book_005.tif"), QStringLiteral("book_007.tif")}));
-    EXPECT_EQ(tiffPages(outFile("book_003.tif"))[0].compression, COMPRESSION_CCITTFAX4);
+    EXPECT_EQ(readTiffPages(outFile("book_003.tif"))[0].compression, COMPRESSION_CCITTFAX4);
 
     windows.MainForm1->N2_3->trigger();  // even pages are LZW in the source
     split(0, 3);
-    EXPECT_EQ(tiffPages(outFile("book_004.tif"))[0].compression, COMPRESSION_LZW);
+    EXPECT_EQ(readTiffPages(outFile("book_004.tif"))[0].compression, COMPRESSION_LZW);
 }
 
 TEST_F(SplitTab, EvenNumberingWritesLongNumbersInFull) {
@@ -180,17 +157,17 @@ TEST_F(SplitTab, SplittingTwiceAppendsToTheFilesOfTheFirstRun) {
     load(makeTiff(2));
     split(0, 1);
     split(0, 1);
-    EXPECT_EQ(tiffPages(outFile("book_1.tif")).size(), 2u);
-    EXPECT_EQ(tiffPages(outFile("book_2.tif")).size(), 2u);
+    EXPECT_EQ(readTiffPages(outFile("book_1.tif")).size(), 2u);
+    EXPECT_EQ(readTiffPages(outFile("book_2.tif")).size(), 2u);
 }
 
 TEST_F(SplitTab, WithoutSchemeEveryPageGoesToOneFileAndIsCounted) {
     load(makeTiff(3));
     split(-1, 4);
     EXPECT_EQ(outFiles(), QStringList{QStringLiteral("book_.tif")});
-    const auto pages = tiffPages(outFile("book_.tif"));
+    const auto pages = readTiffPages(outFile("book_.tif"));
     ASSERT_EQ(pages.size(), 3u);
-    EXPECT_EQ(pages[2].width, 13);
+    EXPECT_EQ(pages[2].width, 13u);
     EXPECT_EQ(prompts.messages().last(), QStringLiteral("3 枚の新しいファイルが作成されました。"));
 }
 
