@@ -114,7 +114,10 @@ bool Acquisition::readFrame(PageAssembler* assembler, const FrameFormat& frame) 
         if (stopped_) return false;
         SANE_Int length = 0;
         const SANE_Status status = sane_read(handle_, buffer.data(), static_cast<SANE_Int>(buffer.size()), &length);
-        if (status == SANE_STATUS_EOF) return true;
+        if (status == SANE_STATUS_EOF) {
+            lastStart_ = 0;
+            return true;
+        }
         if (status != SANE_STATUS_GOOD) {
             if (!stopped_) failDevice(status);
             return false;
@@ -144,7 +147,8 @@ void Acquisition::work() {
         bool pageDone = false;
         while (!pageDone) {
             SANE_Status status = sane_start(handle_);
-            lastStart_ = std::chrono::steady_clock::now().time_since_epoch().count();
+            // A started frame has a reader until its end of data (see cancelDevice).
+            if (status == SANE_STATUS_GOOD) lastStart_ = std::chrono::steady_clock::now().time_since_epoch().count();
             if (status != SANE_STATUS_GOOD) {
                 // An empty feeder after at least one page is the normal end of a batch.
                 if (!(status == SANE_STATUS_NO_DOCS && firstFrame && pages > 0) && !stopped_) failDevice(status);

@@ -96,7 +96,8 @@ private:
 
     std::atomic<bool> stopped_{false};
     std::atomic<bool> cancelled_{false};
-    // When the worker last started a frame (steady clock ticks), for cancelDevice.
+    // When the worker started the frame being read (steady clock ticks), 0 when none is;
+    // for cancelDevice.
     std::atomic<std::int64_t> lastStart_{0};
     std::atomic<SANE_Status> workerFailure_{SANE_STATUS_GOOD};
     std::atomic<std::uint16_t> workerStatus_{IK_OK};
