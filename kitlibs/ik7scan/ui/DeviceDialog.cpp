@@ -137,6 +137,7 @@ DeviceDialog::DeviceDialog(scanui::DeviceModel& model, bool closeAfterTransfer, 
     connect(scan_, &QPushButton::clicked, this, [this] { startScan(); });
     connect(cancel_, &QPushButton::clicked, this, [this] { model_.cancel(); });
     connect(close_, &QPushButton::clicked, this, [this] { reject(); });
+    message_->hide();
     setScanning(false);
 }
 
@@ -149,6 +150,14 @@ void DeviceDialog::setScanning(bool scanning) {
     for (QWidget* w : std::initializer_list<QWidget*>{source_, mode_, resolutionList_, resolution_, brightness_,
                                                       contrast_, area_[0], area_[1], area_[2], area_[3]})
         if (w) w->setEnabled(!scanning);
+    // The dialog fits what is shown: no empty band once the progress bar is hidden again.
+    adjustSize();
+}
+
+void DeviceDialog::showMessage(const QString& text) {
+    message_->setText(text);
+    message_->setVisible(!text.isEmpty());
+    adjustSize();
 }
 
 void DeviceDialog::startScan() {
@@ -161,13 +170,13 @@ void DeviceDialog::startScan() {
         if (area_[edge]) model_.setArea(edge, area_[edge]->value());
     if (brightness_) model_.setBrightness(brightness_->value());
     if (contrast_) model_.setContrast(contrast_->value());
-    message_->clear();
+    showMessage(QString());
     progress_->setValue(0);
     setScanning(true);
     std::string message;
     if (!model_.scan(this, message)) {
         setScanning(false);
-        message_->setText(QString::fromStdString(message));
+        showMessage(QString::fromStdString(message));
     }
 }
 
@@ -175,8 +184,7 @@ void DeviceDialog::scanProgress(int percent) { progress_->setValue(percent); }
 
 void DeviceDialog::scanFinished(bool closeDialog, const std::string& message) {
     setScanning(false);
-    if (!message.empty())
-        message_->setText(QStringLiteral("スキャンできませんでした: ") + QString::fromStdString(message));
+    if (!message.empty()) showMessage(QStringLiteral("スキャンできませんでした: ") + QString::fromStdString(message));
     if (closeDialog || closeWanted_) done(closeDialog ? QDialog::Accepted : QDialog::Rejected);
 }
 

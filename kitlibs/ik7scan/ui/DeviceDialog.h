@@ -29,6 +29,8 @@ private:
     void scanFinished(bool closeDialog, const std::string& message) override;
     void startScan();
     void setScanning(bool scanning);
+    // The line under the progress bar; hidden when empty.
+    void showMessage(const QString& text);
 
     scanui::DeviceModel& model_;
     QComboBox* source_ = nullptr;
