@@ -5,6 +5,8 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 
+namespace IkBrowse {
+
 QStringList GetPathFileExt(const QString& fileExt) {
     QStringList list;
     for (const QString& part : fileExt.split(QLatin1Char(';'))) {
@@ -79,3 +81,5 @@ QString GetPathFileDateTime(const QString& path, TVIkSortDate kind) {
 QString GetFileDateTimeEx(const QString& name, const QString& folder, TVIkSortDate kind) {
     return GetPathFileDateTime(joinPath(folder, name), kind);
 }
+
+}  // namespace IkBrowse

@@ -10,6 +10,9 @@
 
 #include <optional>
 
+// In a namespace of their own: the kit's function table holds entries of the same names.
+namespace IkBrowse {
+
 // Limits of the extension list: entries, and bytes of one entry with its terminating zero.
 inline constexpr int kFileExtMaxCount = 1000;
 inline constexpr int kFileExtEntryBytes = 64;
@@ -39,3 +42,5 @@ QString GetPathFileDateTime(const QString& path, TVIkSortDate kind);
 
 // folder + "/" + name.
 QString joinPath(const QString& folder, const QString& name);
+
+}  // namespace IkBrowse

@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <limits>
 
+using namespace IkBrowse;
+
 namespace {
 
 bool countsAsOneEntry(std::uint16_t fileType) { return fileType >= 16 && fileType <= 18; }

@@ -11,6 +11,8 @@
 
 #include <cstring>
 
+using namespace IkBrowse;
+
 namespace {
 
 IKHANDLE copyToBlock(const QByteArray& image) {

@@ -5,6 +5,8 @@
 
 #include <QDir>
 
+using namespace IkBrowse;
+
 std::optional<QString> sortKey(const TIKSORTDATA& entry, const IkSortSettings& settings) {
     if (settings.Sort == vikSortNone) return std::nullopt;
     const QString page = QString::asprintf("%04d", entry.Page);

@@ -6,6 +6,8 @@
 #include "browse/IkListing.h"
 #include "browse/Ikutils.h"
 
+using namespace IkBrowse;
+
 using Names = std::vector<std::string>;
 
 namespace {

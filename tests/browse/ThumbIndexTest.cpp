@@ -16,6 +16,8 @@
 
 #include <chrono>
 
+using namespace IkBrowse;
+
 using Names = std::vector<std::string>;
 
 namespace {
