@@ -4,6 +4,7 @@
 
 #include "browse/IkFileNames.h"
 #include "browse/IkListing.h"
+#include "browse/IkSlideListing.h"
 #include "browse/Ikutils.h"
 
 using namespace IkBrowse;
@@ -132,4 +133,39 @@ TEST_F(BrowseFolder, FolderImageCountSumsThePagesOfReadableFiles) {
     EXPECT_EQ(GetDirFileCount(folder(), "*.tif"), 6);
     EXPECT_EQ(GetDirFileCount(folder(), "four.tif"), 4);
     EXPECT_EQ(GetDirFileCount(folder(), "*.png"), 0);
+}
+
+TEST_F(BrowseFolder, SlideFoldersListImagesPerModeSkipHiddenFilesAndRefuseAnEmptyResult) {
+    makeTiff("two.tif", 2);
+    makeTiff("One.TIF", 1);
+    makeTiff(".hidden.tif", 1);
+    writeBytes("bad.tif", "not an image");
+    ASSERT_TRUE(QDir(folder()).mkdir("empty"));
+    struct Case {
+        QString filePath, fileExt;
+        bool multiImage;
+        TVIkSortOrder order;
+        bool result;
+        Names expected;
+    };
+    const Case cases[] = {
+        {folder(), "tif", false, vikSortOrderInc, true, {"One.TIF 0", "two.tif 0"}},
+        {folder(), "tif", true, vikSortOrderDec, true, {"two.tif 1", "two.tif 0", "One.TIF 0"}},
+        {folder(), "two.tif", true, vikSortOrderInc, false, {}},  // extensions only, never names
+        {folder() + "/empty", "tif", false, vikSortOrderInc, false, {}},
+        {"", "tif", false, vikSortOrderInc, false, {}},
+        {folder(), " ", false, vikSortOrderInc, false, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.filePath.toStdString() + " | " + c.fileExt.toStdString());
+        FreeSortDataList(entries);
+        IkSlideListSettings settings;
+        settings.FilePath = c.filePath;
+        settings.FileExt = c.fileExt;
+        settings.MultiImage = c.multiImage;
+        settings.Sort = vikSortFileName;
+        settings.SortOrder = c.order;
+        EXPECT_EQ(ListSlideFolders(settings, entries), c.result);
+        EXPECT_EQ(namesOf(entries), c.expected);
+    }
 }
