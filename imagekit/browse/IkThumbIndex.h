@@ -20,9 +20,12 @@ struct IkThumbIndexSettings {
 // Whether the extension list accepts the file named by path.
 bool CheckThumbIndexFile(const QString& path, const QStringList& extList);
 
-// Merges the records of the index file into entries (see IkThumbIndex.cpp); a missing,
-// foreign or damaged file yields the records before the damage. Deletes the index file
-// when no entry exists afterwards.
+// Merges the records of the index file into entries. A record counts only when its file
+// exists, the extension list accepts it and IKFileType reads its page. An entry listed
+// already takes the stored thumbnail, or loses its own when the stored one is of another
+// size or date; other records are appended in file order, without thumbnail when the
+// file's date changed. A missing, foreign or damaged file yields the records before the
+// damage. Deletes the index file when no entry exists afterwards.
 void ReadThumbIndexFile(const IkThumbIndexSettings& settings, std::vector<TIKSORTDATA>& entries);
 
 // Frees the thumbnail of every entry whose file date (of the chosen kind) has changed.
