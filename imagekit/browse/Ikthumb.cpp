@@ -9,7 +9,12 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QDrag>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QKeyEvent>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -86,6 +91,9 @@ QString TVIkThumb::displayName(const TIKSORTDATA& entry) {
 
 // ---- events -------------------------------------------------------------------------
 
+void TVIkThumb::DoDropFileInThumb(const QString& path, const QString& name) {
+    if (OnDropFileInThumb) OnDropFileInThumb(this, path, name);
+}
 void TVIkThumb::DoEndLoadFile(const QString& path, const QString& name, std::int16_t number, std::int16_t max) {
     if (OnEndLoadFile) OnEndLoadFile(this, path, name, number, max);
 }
@@ -607,4 +615,85 @@ void TVIkThumb::wheelEvent(QWheelEvent* event) {
     wheelAccumulator_ = turn.accumulator;
     for (int i = 0; i < turn.lines; ++i) ScrollRequest(ThumbScrollRequest::LineUp);
     for (int i = 0; i > turn.lines; --i) ScrollRequest(ThumbScrollRequest::LineDown);
+}
+
+void TVIkThumb::keyPressEvent(QKeyEvent* event) {
+    if (!EnableArrowKeys_ || busy_ || entries_.empty()) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    ThumbKey key;
+    switch (event->key()) {
+        case Qt::Key_Left: key = ThumbKey::Left; break;
+        case Qt::Key_Right: key = ThumbKey::Right; break;
+        case Qt::Key_Up: key = ThumbKey::Up; break;
+        case Qt::Key_Down: key = ThumbKey::Down; break;
+        case Qt::Key_PageUp: key = ThumbKey::PageUp; break;
+        case Qt::Key_PageDown: key = ThumbKey::PageDown; break;
+        default: QWidget::keyPressEvent(event); return;
+    }
+    event->accept();
+    const ThumbKeyMove move = thumbKeyMove(key, selection_.current, Count(), ColCount_, RowCount_, ScrollVH_, StartNum_);
+    if (move.target < 0) return;
+    if (move.scrolls) ScrollRequest(move.request);
+    if (!entries_[static_cast<std::size_t>(move.target)].Thumb) return;
+    const std::vector<int> fired =
+        selectThumbEntry(entries_, selection_, move.target, ThumbSelectAt::Key, false, false, false);
+    layoutGrid();
+    update();
+    for (int i : fired) fireSelect(i);
+}
+
+void TVIkThumb::dragEnterEvent(QDragEnterEvent* event) {
+    if (EnableDragTarget_ && !busy_ && event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void TVIkThumb::dragMoveEvent(QDragMoveEvent* event) {
+    if (EnableDragTarget_ && !busy_ && event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void TVIkThumb::dropEvent(QDropEvent* event) {
+    if (!EnableDragTarget_ || busy_) return;
+    QStringList paths;
+    for (const QUrl& url : event->mimeData()->urls())
+        if (url.isLocalFile()) paths.append(url.toLocalFile());
+    event->acceptProposedAction();
+    DropFiles(paths, event->position().toPoint());
+}
+
+int TVIkThumb::DropFiles(const QStringList& paths, const QPoint& pos) {
+    if (busy_ || ReadMode_ == vikThumbRdImage) return 0;
+    if (extList_.isEmpty()) extList_ = IkBrowse::GetPathFileExt(FileExt_);
+    skipped_ = 0;
+    const int tile = hitTestTile(grid_, pos.x(), pos.y());
+    int at = tile < 0 ? Count() : tileEntryIndex(tile, ColCount_, RowCount_, ScrollVH_, StartNum_);
+    at = std::clamp(at, 0, Count());
+    int added = 0;
+    for (const QString& path : paths) {
+        const QFileInfo file(path);
+        const QString folder = file.absolutePath(), name = file.fileName();
+        if (name.isEmpty() || !file.isFile() || !IkBrowse::GetFileExt(name, extList_)) continue;
+        const bool listed = std::any_of(entries_.begin(), entries_.end(), [&](const TIKSORTDATA& e) {
+            return sameImage(e, folder, name, e.Page);
+        });
+        if (listed) continue;
+        std::vector<TIKSORTDATA> fresh;
+        appendFileEntries(fresh, folder, name, isMultiImageMode(ReadMode_), SortDate_);
+        for (TIKSORTDATA& e : fresh) {
+            const int index = at;
+            entries_.insert(entries_.begin() + index, e);
+            const std::size_t before = entries_.size();
+            if (GetThumbnailImage(index)) {
+                ++at;
+                ++added;
+                DoDropFileInThumb(e.PathName, displayName(e));
+            } else if (entries_.size() == before) {
+                // Not made in a reading mode: the entry goes, as GetFiles drops it.
+                FreeSortData(entries_[static_cast<std::size_t>(index)]);
+                entries_.erase(entries_.begin() + index);
+            }
+        }
+    }
+    setFirst(first_);
+    return added;
 }

@@ -39,6 +39,7 @@ public:
     TVIkSelectFileEvent OnShowThumbImage;
     TVIkLoadFileEvent OnStartLoadFile;
     TVIkLoadFileEvent OnEndLoadFile;
+    std::function<void(TVIkThumb* sender, const QString& PathName, const QString& FileName)> OnDropFileInThumb;
 
     // Methods.
     void SetFilePath(const QString& path);
@@ -119,6 +120,16 @@ public:
     void SetImageSize(std::int16_t v);
     QString ThumbnailFile() const { return ThumbnailFile_; }
     void SetThumbnailFile(const QString& v) { ThumbnailFile_ = v; }
+    bool EnableDragTarget() const { return EnableDragTarget_; }
+    void SetEnableDragTarget(bool v) {
+        EnableDragTarget_ = v;
+        setAcceptDrops(v);
+    }
+    bool EnableArrowKeys() const { return EnableArrowKeys_; }
+    void SetEnableArrowKeys(bool v) { EnableArrowKeys_ = v; }
+    // Adds the files at the tile under pos (appended behind the last entry), as a drop does;
+    // the number of entries added.
+    int DropFiles(const QStringList& paths, const QPoint& pos);
     bool EnableDragSource() const { return EnableDragSource_; }
     void SetEnableDragSource(bool v) { EnableDragSource_ = v; }
     bool EnableMouseMoveButton() const { return EnableMouseMoveButton_; }
@@ -159,6 +170,7 @@ public:
     static QString displayName(const TIKSORTDATA& entry);
 
 protected:
+    virtual void DoDropFileInThumb(const QString& path, const QString& name);
     virtual void DoEndLoadFile(const QString& path, const QString& name, std::int16_t number, std::int16_t max);
     virtual void DoMouseMoveOnThumb(const QString& path, const QString& name, std::int16_t number, std::int16_t max,
                                     const Ikutils::IkRect& r);
@@ -175,6 +187,10 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     template <typename T>
@@ -251,6 +267,8 @@ private:
     std::int16_t ImageSize_ = 96;
     QString ThumbnailFile_;
     bool EnableDragSource_ = false;
+    bool EnableDragTarget_ = false;
+    bool EnableArrowKeys_ = false;
     bool EnableMouseMoveButton_ = false;
     bool EnableSelectMultiFiles_ = false;
     std::uint32_t ForeColorUp_ = 14737632, ForeColorDown_ = 8421504;

@@ -157,3 +157,36 @@ int startNumFor(int n, int count, int colCount, int rowCount, TVIkThumbnailScrol
     const int first = std::clamp(n / per, 0, std::max(total - visible, 0));
     return first * per;
 }
+
+ThumbKeyMove thumbKeyMove(ThumbKey key, int current, int count, int colCount, int rowCount,
+                          TVIkThumbnailScroll scroll, int startNum) {
+    ThumbKeyMove move;
+    if (key == ThumbKey::PageUp || key == ThumbKey::PageDown) {
+        move.target = current >= 0 && current < count ? current : -1;
+        move.scrolls = true;
+        move.request = key == ThumbKey::PageUp ? ThumbScrollRequest::PageUp : ThumbScrollRequest::PageDown;
+        return move;
+    }
+    const bool vertical = scroll == vikThumbVertical;
+    const int across = vertical ? 1 : rowCount, down = vertical ? colCount : 1;
+    int step = 0;
+    switch (key) {
+        case ThumbKey::Left: step = -across; break;
+        case ThumbKey::Right: step = across; break;
+        case ThumbKey::Up: step = -down; break;
+        case ThumbKey::Down: step = down; break;
+        default: break;
+    }
+    // Without a current entry the first visible one is taken.
+    const int target = current < 0 ? startNum : current + step;
+    if (target < 0 || target >= count) return move;
+    move.target = target;
+    if (target < startNum) {
+        move.scrolls = true;
+        move.request = ThumbScrollRequest::LineUp;
+    } else if (target >= startNum + colCount * rowCount) {
+        move.scrolls = true;
+        move.request = ThumbScrollRequest::LineDown;
+    }
+    return move;
+}

@@ -90,3 +90,15 @@ std::vector<Ikutils::IkRect> filmHoles(const Ikutils::IkRect& rect);
 // (column) is the last visible one, never below 0; the StartNum is it times the per-row
 // (per-column) count.
 int startNumFor(int n, int count, int colCount, int rowCount, TVIkThumbnailScroll scroll);
+
+// Arrow and page keys from the current entry: the entry to select and whether the grid
+// scrolls first (a line when the target leaves the visible tiles, a page for the page
+// keys). target is −1 when the move leaves the list.
+enum class ThumbKey { Left, Right, Up, Down, PageUp, PageDown };
+struct ThumbKeyMove {
+    int target = -1;
+    bool scrolls = false;
+    ThumbScrollRequest request = ThumbScrollRequest::Position;
+};
+ThumbKeyMove thumbKeyMove(ThumbKey key, int current, int count, int colCount, int rowCount,
+                          TVIkThumbnailScroll scroll, int startNum);

@@ -5,6 +5,7 @@
 #include "browse/ThumbDrag.h"
 
 #include "Ikdllprocs.h"
+#include "Ikinit.h"
 #include "platform/Dib.h"
 #include "platform/GlobalMemory.h"
 
@@ -12,6 +13,7 @@
 #include <QDropEvent>
 #include <QFile>
 #include <QImage>
+#include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QScrollBar>
@@ -355,6 +357,149 @@ TEST_F(Thumb, DragCarriesTheFileAndItsPage) {
     EXPECT_EQ(display.titleAtDrop, "RoduvIzi700002");
     EXPECT_EQ(other.titleAtDrop, "Other");
     EXPECT_EQ(Ik6PageTitle("RoduvIzi7", 0), "RoduvIzi7");
+}
+
+TEST_F(Thumb, ArrowKeysMoveTheSelectionAndScroll) {
+    makeTiff("six.tif", 6);
+    TVIkThumb& t = make(140, 400, 1, 3);
+    t.SetEnableArrowKeys(true);
+    ASSERT_TRUE(list("six.tif", vikThumbRdDspMultiImg));
+    ASSERT_TRUE(t.Display());
+    auto key = [&](int k) {
+        QKeyEvent press(QEvent::KeyPress, k, Qt::NoModifier);
+        QApplication::sendEvent(thumb.get(), &press);
+    };
+    ASSERT_TRUE(t.SelectImage(3));
+    key(Qt::Key_Down);  // leaves the last visible row: one line down
+    EXPECT_EQ(selectedNumbers(), std::vector<int>{4});
+    EXPECT_EQ(t.StartNum(), 1);
+    key(Qt::Key_Up);
+    key(Qt::Key_Up);
+    key(Qt::Key_Up);
+    EXPECT_EQ(selectedNumbers(), std::vector<int>{1});
+    EXPECT_EQ(t.StartNum(), 0);
+    key(Qt::Key_Up);  // off the list: nothing
+    EXPECT_EQ(selectedNumbers(), std::vector<int>{1});
+    key(Qt::Key_PageDown);
+    EXPECT_EQ(t.StartNum(), 3);
+    EXPECT_EQ(selectedNumbers(), std::vector<int>{1});
+    // Without the switch the keys do nothing.
+    t.SetEnableArrowKeys(false);
+    key(Qt::Key_Down);
+    EXPECT_EQ(selectedNumbers(), std::vector<int>{1});
+}
+
+TEST_F(Thumb, DroppedFilesAreInsertedAtTheTileUnderThePoint) {
+    makeTiff("a.tif", 1);
+    makeTiff("c.tif", 1);
+    TVIkThumb& t = make(140, 400, 1, 3);
+    t.SetSort(vikSortFileName);
+    ASSERT_TRUE(list("TIF", vikThumbRdDspMultiImg));
+    ASSERT_TRUE(t.Display());
+    QTemporaryDir other;
+    const QString b = other.filePath("b.tif");
+    ASSERT_EQ(std::system(QStringLiteral("convert -size 30x20 xc:blue xc:red '%1'").arg(b).toUtf8().constData()), 0);
+    QFile::copy(b, other.filePath("notes.txt"));
+    std::vector<QString> dropped;
+    t.OnDropFileInThumb = [&](TVIkThumb*, const QString&, const QString& name) { dropped.push_back(name); };
+    t.SetEnableDragTarget(true);
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(b), QUrl::fromLocalFile(other.filePath("notes.txt")),
+                  QUrl::fromLocalFile(path("a.tif"))});
+    const QPoint onSecond = centreOf(1);
+    QDragEnterEvent enter(onSecond, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(thumb.get(), &enter);
+    ASSERT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(onSecond), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(thumb.get(), &drop);
+    // b.tif's two pages go before c.tif; the text file and the listed a.tif are refused.
+    ASSERT_EQ(namesOf(t.Entries()), (std::vector<std::string>{"a.tif 0", "b.tif 0", "b.tif 1", "c.tif 0"}));
+    EXPECT_NE(t.Entries()[2].Thumb, 0u);
+    EXPECT_EQ(dropped, (std::vector<QString>{"b.tif", "b.tif 1"}));
+    // Behind the last entry: appended.
+    makeTiff("d.tif", 1);
+    EXPECT_EQ(t.DropFiles({path("d.tif")}, QPoint(0, 0)), 1);
+    EXPECT_EQ(t.Entries().back().FileName, "d.tif");
+}
+
+TEST_F(Thumb, HoverSelectsTheTileUnderThePointer) {
+    makeTiff("two.tif", 2);
+    TVIkThumb& t = make(200, 100, 2, 1);
+    std::vector<int> hovers;
+    t.OnMouseMoveOnThumb = [&](TVIkThumb*, const QString&, const QString&, std::int16_t n, std::int16_t, std::int16_t,
+                               std::int16_t, std::int16_t, std::int16_t) { hovers.push_back(n); };
+    t.SetEnableMouseMoveButton(true);
+    ASSERT_TRUE(list("two.tif", vikThumbRdDspMultiImg));
+    ASSERT_TRUE(t.Display());
+    auto move = [&](QPoint at) {
+        QMouseEvent event(QEvent::MouseMove, QPointF(at), QPointF(thumb->mapToGlobal(at)), Qt::NoButton, Qt::NoButton,
+                          Qt::NoModifier);
+        QApplication::sendEvent(thumb.get(), &event);
+    };
+    move(centreOf(1));
+    move(centreOf(1) + QPoint(1, 0));  // same tile: no new event
+    move(centreOf(0));
+    move(QPoint(0, 0));  // off every entry: the empty event
+    EXPECT_EQ(hovers, (std::vector<int>{2, 1, -1}));
+    EXPECT_EQ(selectedNumbers(), std::vector<int>{1});
+}
+
+TEST_F(Thumb, EntriesByNumberStartNumAndImagesHandedIn) {
+    makeTiff("seven.tif", 7);
+    const std::int32_t before = Ikinit::groupCount(vikGroupMain);
+    TVIkThumb& t = make(140, 400, 1, 3);
+    EXPECT_EQ(Ikinit::groupCount(vikGroupMain), before + 1);  // counted while it lives
+    ASSERT_TRUE(list("seven.tif", vikThumbRdDspMultiImg));
+    ASSERT_TRUE(t.Display());
+    t.SetStartNum(5);
+    EXPECT_EQ(t.StartNum(), 4);  // the last row is the last visible one
+    ASSERT_TRUE(t.Delete(7));
+    EXPECT_EQ(t.StartNum(), 3);  // the last screenful stays full
+    EXPECT_FALSE(t.Delete(7));
+    EXPECT_EQ(t.ErrorCode(), 5);
+    ASSERT_TRUE(t.SetThumbArrayNum(2));
+    EXPECT_EQ(t.ThumbFileName(), "seven.tif");
+    EXPECT_EQ(t.ThumbPage(), 1);
+
+    // Only the image mode takes handed-in images; the control always owns them.
+    t.SetImageHandle(Ikdllprocs::IkCreateImage(300, 200, 24, 0, 0, 255, 0, 0, 0, 0));
+    EXPECT_EQ(t.Count(), 6);
+    t.Clear();
+    t.SetReadMode(vikThumbRdImage);
+    EXPECT_EQ(t.GetFiles(), 0);
+    for (int i = 0; i < 4; ++i) t.SetImageHandle(Ikdllprocs::IkCreateImage(300, 200, 24, 0, 0, 255, 0, 0, 0, 0));
+    ASSERT_EQ(t.Count(), 4);
+    EXPECT_EQ(t.Entries()[3].FileName, "    4");
+    EXPECT_EQ(t.StartNum(), 1);  // the newest on the last visible row
+    platform::GlobalLock lock(t.Entries()[0].Thumb);
+    EXPECT_EQ(lock.as<platform::BitmapInfoHeader>()->biWidth, 96);
+    thumb.reset();
+    EXPECT_EQ(Ikinit::groupCount(vikGroupMain), before);
+}
+
+TEST_F(Thumb, IndexFileKeepsTheThumbnailsAndTheViewerClears) {
+    makeTiff("four.tif", 4);
+    TVIkThumb& t = make(140, 620, 1, 5);
+    t.SetThumbnailFile(path("thumbs.idx"));
+    ASSERT_TRUE(list("four.tif", vikThumbRdDspMultiImg));
+    ASSERT_TRUE(t.Display());
+    ASSERT_TRUE(t.UpdateThumbnailFile());
+    EXPECT_EQ(t.ErrorCode(), 0);
+    int made = 0;
+    TVIkThumb& again = make(140, 620, 1, 5);
+    again.OnStartLoadFile = [&](TVIkThumb*, const QString&, const QString&, std::int16_t, std::int16_t) { ++made; };
+    again.SetThumbnailFile(path("thumbs.idx"));
+    ASSERT_TRUE(list("four.tif", vikThumbRdDspMultiImg));
+    ASSERT_EQ(again.Count(), 4);
+    ASSERT_TRUE(again.Display());
+    EXPECT_EQ(made, 0);  // every thumbnail came from the index file
+    // The viewer's clear: no folder, the index file written, the grid emptied.
+    again.SetFilePath("");
+    again.UpdateThumbnailFile();
+    again.Clear();
+    EXPECT_EQ(again.Count(), 0);
+    EXPECT_TRUE(again.VertScrollBar()->isHidden());
+    EXPECT_FALSE(again.Scroll());
 }
 
 }  // namespace

@@ -197,3 +197,40 @@ TEST(ThumbSelectionRules, CtrlTogglesShiftMakesRangeGroupKeptAtPress) {
     EXPECT_EQ(selectThumbEntry(other, fresh, 2, ThumbSelectAt::Press, true, false, true), std::vector<int>{2});
     EXPECT_EQ(fresh.anchor, 2);
 }
+
+TEST(ThumbKeys, MovesAndTheScrollsTheyNeed) {
+    struct Case {
+        ThumbKey key;
+        int current;
+        TVIkThumbnailScroll scroll;
+        int startNum;
+        int target;
+        bool scrolls;
+        ThumbScrollRequest request;
+    };
+    using R = ThumbScrollRequest;
+    // 3 columns × 2 rows, 14 entries.
+    const Case cases[] = {
+        {ThumbKey::Right, 4, vikThumbVertical, 0, 5, false, R::Position},
+        {ThumbKey::Down, 4, vikThumbVertical, 0, 7, true, R::LineDown},   // leaves the last row
+        {ThumbKey::Right, 5, vikThumbVertical, 0, 6, true, R::LineDown},  // last tile
+        {ThumbKey::Up, 4, vikThumbVertical, 3, 1, true, R::LineUp},
+        {ThumbKey::Left, 3, vikThumbVertical, 3, 2, true, R::LineUp},
+        {ThumbKey::Left, 0, vikThumbVertical, 0, -1, false, R::Position},  // off the list
+        {ThumbKey::Down, 12, vikThumbVertical, 9, -1, false, R::Position},
+        {ThumbKey::Right, 1, vikThumbHorizontal, 0, 3, false, R::Position},
+        {ThumbKey::Right, 4, vikThumbHorizontal, 0, 6, true, R::LineDown},
+        {ThumbKey::Up, 2, vikThumbHorizontal, 2, 1, true, R::LineUp},
+        {ThumbKey::PageDown, 4, vikThumbVertical, 0, 4, true, R::PageDown},
+        {ThumbKey::PageUp, 4, vikThumbVertical, 0, 4, true, R::PageUp},
+        {ThumbKey::Down, -1, vikThumbVertical, 6, 6, false, R::Position},  // no current entry
+    };
+    for (const Case& c : cases) {
+        const ThumbKeyMove m = thumbKeyMove(c.key, c.current, 14, 3, 2, c.scroll, c.startNum);
+        EXPECT_EQ(m.target, c.target) << int(c.key) << " from " << c.current;
+        EXPECT_EQ(m.scrolls, c.scrolls) << int(c.key) << " from " << c.current;
+        if (c.scrolls) {
+            EXPECT_EQ(m.request, c.request) << int(c.key) << " from " << c.current;
+        }
+    }
+}
