@@ -537,7 +537,17 @@ void TVIkThumb::selectAt(const QPoint& pos, ThumbSelectAt at, Qt::KeyboardModifi
         if (i < Count()) fireSelect(i);
 }
 
+void TVIkThumb::cancelMove() {
+    moving_ = false;
+    dragged_ = true;  // the release that follows selects nothing
+    unsetCursor();
+}
+
 void TVIkThumb::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::RightButton && moving_) {
+        cancelMove();
+        return;
+    }
     if (event->button() != Qt::LeftButton) return;
     setFocus(Qt::MouseFocusReason);
     dragged_ = false;
@@ -560,6 +570,18 @@ void TVIkThumb::mouseReleaseEvent(QMouseEvent* event) {
     const bool dragged = dragged_;
     dragged_ = false;
     pressedEntry_ = -1;
+    if (moving_) {
+        moving_ = false;
+        const QPoint pos = event->position().toPoint();
+        const int tile = hitTestTile(grid_, pos.x(), pos.y());
+        if (tile >= 0 && !busy_ &&
+            moveSelectedBlock(entries_, tileEntryIndex(tile, ColCount_, RowCount_, ScrollVH_, StartNum_))) {
+            selection_ = {};
+            layoutGrid();
+            update();
+        }
+        return;
+    }
     if (dragged || ReadMode_ == vikThumbRdImage || busy_) return;
     selectAt(event->position().toPoint(), ThumbSelectAt::Release, event->modifiers());
 }
@@ -567,10 +589,16 @@ void TVIkThumb::mouseReleaseEvent(QMouseEvent* event) {
 void TVIkThumb::mouseMoveEvent(QMouseEvent* event) {
     const QPoint pos = event->position().toPoint();
     if (busy_) return;
-    if ((event->buttons() & Qt::LeftButton) && EnableDragSource_ && pressedEntry_ >= 0 &&
-        entries_[static_cast<std::size_t>(pressedEntry_)].Selected &&
+    if ((event->buttons() & Qt::LeftButton) && (EnableDragSource_ || EnableMove_) && !moving_ && !dragged_ &&
+        pressedEntry_ >= 0 && entries_[static_cast<std::size_t>(pressedEntry_)].Selected &&
         (pos - pressPos_).manhattanLength() >= QApplication::startDragDistance()) {
-        startDrag();
+        if (EnableDragSource_) {
+            startDrag();
+        } else {
+            moving_ = true;
+            // The drag cursor unless the owner chose a cursor of its own.
+            setCursor(SelectCursor_.shape() == Qt::ArrowCursor ? QCursor(Qt::DragMoveCursor) : SelectCursor_);
+        }
         return;
     }
     if (!EnableMouseMoveButton_ || event->buttons() != Qt::NoButton) return;
@@ -618,6 +646,11 @@ void TVIkThumb::wheelEvent(QWheelEvent* event) {
 }
 
 void TVIkThumb::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && moving_) {
+        cancelMove();
+        event->accept();
+        return;
+    }
     if (!EnableArrowKeys_ || busy_ || entries_.empty()) {
         QWidget::keyPressEvent(event);
         return;

@@ -125,6 +125,8 @@ public:
         EnableDragTarget_ = v;
         setAcceptDrops(v);
     }
+    bool EnableMove() const { return EnableMove_; }
+    void SetEnableMove(bool v) { EnableMove_ = v; }
     bool EnableArrowKeys() const { return EnableArrowKeys_; }
     void SetEnableArrowKeys(bool v) { EnableArrowKeys_ = v; }
     // Adds the files at the tile under pos (appended behind the last entry), as a drop does;
@@ -214,6 +216,7 @@ private:
     void fireEmptySelect(bool hover);
     Ikutils::IkRect eventRect(int index, bool showEvent) const;
     void startDrag();
+    void cancelMove();
     // Drawing (IkthumbDraw.cpp).
     void paintGrid(QPainter& p);
     void drawTile(QPainter& p, int tile);
@@ -232,6 +235,7 @@ private:
     int hoveredEntry_ = -1;
     bool pressedOnTile_ = false;
     bool dragged_ = false;
+    bool moving_ = false;  // selected tiles dragged inside the control
     QPoint pressPos_;
     bool busy_ = false;
     bool stop_ = false;
@@ -269,6 +273,7 @@ private:
     bool EnableDragSource_ = false;
     bool EnableDragTarget_ = false;
     bool EnableArrowKeys_ = false;
+    bool EnableMove_ = false;
     bool EnableMouseMoveButton_ = false;
     bool EnableSelectMultiFiles_ = false;
     std::uint32_t ForeColorUp_ = 14737632, ForeColorDown_ = 8421504;

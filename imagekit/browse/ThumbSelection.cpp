@@ -49,3 +49,24 @@ std::vector<int> selectThumbEntry(std::vector<TIKSORTDATA>& entries, ThumbSelect
     state.rangeEnd = -1;
     return {index};
 }
+
+bool moveSelectedBlock(std::vector<TIKSORTDATA>& entries, int target) {
+    if (target < 0 || target >= static_cast<int>(entries.size())) return false;
+    if (entries[static_cast<std::size_t>(target)].Selected) return false;
+    std::vector<TIKSORTDATA> block, others;
+    int firstSelected = -1, targetInOthers = -1;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        if (entries[i].Selected) {
+            if (firstSelected < 0) firstSelected = static_cast<int>(i);
+            block.push_back(entries[i]);
+        } else {
+            if (static_cast<int>(i) == target) targetInOthers = static_cast<int>(others.size());
+            others.push_back(entries[i]);
+        }
+    }
+    if (block.empty()) return false;
+    const int at = target < firstSelected ? targetInOthers : targetInOthers + 1;
+    others.insert(others.begin() + at, block.begin(), block.end());
+    entries = std::move(others);
+    return true;
+}

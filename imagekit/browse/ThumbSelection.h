@@ -23,3 +23,8 @@ std::vector<int> selectThumbEntry(std::vector<TIKSORTDATA>& entries, ThumbSelect
 
 int selectedCount(const std::vector<TIKSORTDATA>& entries);
 void deselectAll(std::vector<TIKSORTDATA>& entries);
+
+// Moves the selected entries, in their order, as one block to the place of entry target
+// (before it when it lies before the first selected entry, else after it); the others
+// keep their order. False, and nothing moved, when target is selected or out of range.
+bool moveSelectedBlock(std::vector<TIKSORTDATA>& entries, int target);

@@ -502,4 +502,34 @@ TEST_F(Thumb, IndexFileKeepsTheThumbnailsAndTheViewerClears) {
     EXPECT_FALSE(again.Scroll());
 }
 
+TEST_F(Thumb, SelectedTilesAreMovedAsOneBlock) {
+    makeTiff("five.tif", 5);
+    TVIkThumb& t = make(140, 620, 1, 5);
+    t.SetEnableSelectMultiFiles(true);
+    t.SetEnableMove(true);
+    ASSERT_TRUE(list("five.tif", vikThumbRdDspMultiImg));
+    ASSERT_TRUE(t.Display());
+    click(centreOf(0));
+    click(centreOf(1), Qt::ControlModifier);
+    auto dragTo = [&](int from, int to, bool escape) {
+        mouse(QEvent::MouseButtonPress, centreOf(from));
+        mouse(QEvent::MouseMove, centreOf(from) + QPoint(0, 20));
+        mouse(QEvent::MouseMove, centreOf(to));
+        if (escape) {
+            QKeyEvent key(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+            QApplication::sendEvent(thumb.get(), &key);
+        }
+        mouse(QEvent::MouseButtonRelease, centreOf(to));
+    };
+    selects.clear();
+    dragTo(0, 3, true);  // cancelled
+    EXPECT_EQ(namesOf(t.Entries()), (std::vector<std::string>{"five.tif 0", "five.tif 1", "five.tif 2", "five.tif 3",
+                                                                 "five.tif 4"}));
+    dragTo(0, 3, false);
+    EXPECT_EQ(namesOf(t.Entries()), (std::vector<std::string>{"five.tif 2", "five.tif 3", "five.tif 0", "five.tif 1",
+                                                                 "five.tif 4"}));
+    EXPECT_TRUE(selects.empty());  // a move selects nothing
+    EXPECT_EQ(selectedNumbers(), (std::vector<int>{3, 4}));
+}
+
 }  // namespace

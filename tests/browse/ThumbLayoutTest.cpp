@@ -234,3 +234,30 @@ TEST(ThumbKeys, MovesAndTheScrollsTheyNeed) {
         }
     }
 }
+
+TEST(ThumbSelectionRules, SelectedBlockMovesToTheTarget) {
+    auto order = [](const std::vector<TIKSORTDATA>& list) {
+        QString s;
+        for (const TIKSORTDATA& e : list) s += e.FileName;
+        return s;
+    };
+    struct Case {
+        std::vector<int> selected;
+        int target;
+        bool moved;
+        const char* result;
+    };
+    const Case cases[] = {
+        {{1, 3}, 5, true, "024513"},  // forward: after the target
+        {{3, 4}, 1, true, "034125"},  // backward: before it
+        {{2}, 2, false, "012345"},    // onto itself
+        {{2}, 6, false, "012345"},    // behind the list
+        {{}, 1, false, "012345"},
+    };
+    for (const Case& c : cases) {
+        auto list = entriesOf(6);
+        for (int i : c.selected) list[static_cast<std::size_t>(i)].Selected = -1;
+        EXPECT_EQ(moveSelectedBlock(list, c.target), c.moved) << c.result;
+        EXPECT_EQ(order(list), QString::fromLatin1(c.result));
+    }
+}
