@@ -13,8 +13,10 @@
 #include "TiffChain.h"
 #include "TiffHandle.h"
 #include "TiffRawCopy.h"
+#include "Reduction.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstring>
 #include <vector>
@@ -455,6 +457,80 @@ IKHANDLE loadTiffPage(const char* path, int page, Progress& progress) {
     const IKHANDLE upright = applyOrientation(image.release(), p.orientation);
     if (upright) rememberTiffPage(tif.get(), path, page, upright);
     return upright;
+}
+
+namespace {
+
+// Ones among bits [from, to) of a packed row, most significant bit first.
+std::uint32_t onesBetween(const std::uint8_t* row, std::size_t from, std::size_t to) {
+    std::uint32_t ones = 0;
+    while (from < to && from % 8 != 0) ones += (row[from / 8] >> (7 - from % 8)) & 1u, ++from;
+    for (; from + 8 <= to; from += 8) ones += static_cast<std::uint32_t>(std::popcount(row[from / 8]));
+    for (; from < to; ++from) ones += (row[from / 8] >> (7 - from % 8)) & 1u;
+    return ones;
+}
+
+// A bilevel page read row by row and averaged, factor × factor pixels at a time, into an
+// 8-bit grey bitmap: the full page is never built.
+IKHANDLE shrinkBilevelPage(TIFF* tif, const PageLayout& p, std::uint32_t factor, Progress& progress) {
+    const tmsize_t rowBytes = TIFFScanlineSize(tif);
+    if (rowBytes <= 0 || static_cast<std::uint64_t>(rowBytes) > kMostBufferBytes ||
+        static_cast<std::uint64_t>(rowBytes) * 8 < p.width)
+        return fail<IKHANDLE>(IK_ERR_FILE_READ, 0);
+    const std::uint32_t outWidth = (p.width + factor - 1) / factor, outHeight = (p.height + factor - 1) / factor;
+    platform::GlobalBlock image(allocateDib(static_cast<std::int32_t>(outWidth), static_cast<std::int32_t>(outHeight),
+                                            8, 256, true));
+    if (!image.get()) return 0;
+    DibView dib(image.get());
+    writeGreyRamp(dib.colours(), 256);
+    const std::int32_t xdpi = dpiOf(tif, TIFFTAG_XRESOLUTION), ydpi = dpiOf(tif, TIFFTAG_YRESOLUTION);
+    dib.header().biXPelsPerMeter = static_cast<std::int32_t>(platform::dpiToPelsPerMeter(xdpi) / std::int32_t(factor));
+    dib.header().biYPelsPerMeter = static_cast<std::int32_t>(platform::dpiToPelsPerMeter(ydpi) / std::int32_t(factor));
+    // Grey of a set bit and of a clear one.
+    const std::uint32_t one = p.photometric == PHOTOMETRIC_MINISWHITE ? 0 : 255, zero = 255 - one;
+    std::vector<std::uint8_t> row(static_cast<std::size_t>(rowBytes));
+    std::vector<std::uint32_t> ones(outWidth, 0);
+    for (std::uint32_t y = 0; y < p.height; ++y) {
+        if (TIFFReadScanline(tif, row.data(), y, 0) < 0) return fail<IKHANDLE>(IK_ERR_FILE_READ, 0);
+        for (std::uint32_t c = 0; c < outWidth; ++c)
+            ones[c] += onesBetween(row.data(), std::size_t{c} * factor, std::min<std::size_t>(std::size_t{c + 1} * factor, p.width));
+        const bool blockEnds = (y + 1) % factor == 0 || y + 1 == p.height;
+        if (blockEnds) {
+            const std::uint32_t rows = y % factor + 1;
+            std::uint8_t* out = dib.row(static_cast<std::int32_t>(y / factor));
+            for (std::uint32_t c = 0; c < outWidth; ++c) {
+                const std::uint32_t columns = std::min((c + 1) * factor, p.width) - c * factor;
+                const std::uint64_t n = std::uint64_t{columns} * rows;
+                out[c] = std::uint8_t((ones[c] * std::uint64_t{one} + (n - ones[c]) * zero + n / 2) / n);
+                ones[c] = 0;
+            }
+        }
+        if ((y + 1) % p.rowsPerStrip == 0 || y + 1 == p.height)
+            if (!progress.report(y + 1, p.height)) return fail<IKHANDLE>(IK_ERR_CANCELLED, 0);
+    }
+    return image.release();
+}
+
+}  // namespace
+
+IKHANDLE loadTiffPageReduced(const char* path, int page, std::int32_t atLeastWidth, std::int32_t atLeastHeight,
+                             Progress& progress) {
+    {
+        TiffPtr tif = openPage(path, page);
+        if (!tif) return 0;
+        const PageLayout p = layoutOf(tif.get());
+        const std::int64_t fileBytes = fileSizeOf(path);
+        // The budget of the full page applies as to a normal load.
+        if (!layoutReadable(p) || fileBytes <= 0 || !pageWithinBudget(p.width, p.height, bitmapBits(p)) ||
+            !dataCanFillPage(tif.get(), p, static_cast<std::uint64_t>(fileBytes)))
+            return fail<IKHANDLE>(IK_ERR_FILE_READ, 0);
+        const auto factor =
+            static_cast<std::uint32_t>(wholeShrinkFactor(p.width, p.height, atLeastWidth, atLeastHeight));
+        const bool bilevel = isIndexed(p) && p.bitsPerSample == 1 && p.photometric != PHOTOMETRIC_PALETTE &&
+                             !p.tiled && p.orientation == ORIENTATION_TOPLEFT;
+        if (bilevel && factor > 1) return shrinkBilevelPage(tif.get(), p, factor, progress);
+    }
+    return loadTiffPage(path, page, progress);
 }
 
 }  // namespace kit
