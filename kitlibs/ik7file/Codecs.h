@@ -12,7 +12,7 @@ namespace kit {
 bool tiffPageInfo(const char* path, int page, IKFILEINFO& info);
 IKHANDLE loadTiffPage(const char* path, int page, Progress& progress);
 // A page of at least atLeastWidth × atLeastHeight decoded smaller where the coding allows:
-// a bilevel page averaged into 8-bit grey while its rows are read, a JPEG-coded page scaled
+// a bilevel page area-averaged into 8-bit grey of that size (its proportions kept) while its rows are read, a JPEG-coded page scaled
 // by libjpeg; other pages as loadTiffPage loads them.
 IKHANDLE loadTiffPageReduced(const char* path, int page, std::int32_t atLeastWidth, std::int32_t atLeastHeight,
                              Progress& progress);

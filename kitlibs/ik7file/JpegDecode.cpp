@@ -85,7 +85,7 @@ std::uint16_t failureStatus(const jpeg_decompress_struct& info, const DecodeWatc
 }  // namespace
 
 IKHANDLE decodeJpeg(const std::uint8_t* data, std::size_t size, Progress* progress, std::uint64_t mostPixels,
-                    std::int32_t atLeastWidth, std::int32_t atLeastHeight) {
+                    std::int32_t atLeastWidth, std::int32_t atLeastHeight, int halvings) {
     if (!data || size == 0) return fail<IKHANDLE>(IK_ERR_FILE_READ, 0);
     jpeg_decompress_struct info{};
     JpegErrors errors{};
@@ -125,7 +125,8 @@ IKHANDLE decodeJpeg(const std::uint8_t* data, std::size_t size, Progress* progre
         return fail<IKHANDLE>(IK_ERR_FILE_READ, 0);
     }
     // Scaled decoding: 1/2^steps, no finer than libjpeg's 1/8.
-    const int steps = halvingSteps(info.image_width, info.image_height, atLeastWidth, atLeastHeight, 3);
+    const int steps = halvings >= 0 ? std::min(halvings, 3)
+                                    : halvingSteps(info.image_width, info.image_height, atLeastWidth, atLeastHeight, 3);
     info.scale_num = 1;
     info.scale_denom = 1u << steps;
     jpeg_start_decompress(&info);

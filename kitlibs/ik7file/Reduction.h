@@ -3,6 +3,7 @@
 // picture of at least a given size.
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 
 namespace kit {
@@ -21,14 +22,21 @@ inline int halvingSteps(std::int64_t width, std::int64_t height, std::int64_t at
     return k;
 }
 
-// The largest whole factor f with width and height divided by f and rounded up still at
-// least atLeastWidth × atLeastHeight; 1 when nothing smaller is asked for.
-inline std::int64_t wholeShrinkFactor(std::int64_t width, std::int64_t height, std::int64_t atLeastWidth,
-                                      std::int64_t atLeastHeight) {
-    if (atLeastWidth <= 0 || atLeastHeight <= 0 || width <= 0 || height <= 0) return 1;
-    std::int64_t f = std::max<std::int64_t>(1, std::min(width / atLeastWidth, height / atLeastHeight));
-    while (f > 1 && ((width + f - 1) / f < atLeastWidth || (height + f - 1) / f < atLeastHeight)) --f;
-    return f;
+struct ShrunkSize {
+    std::int64_t width = 0, height = 0;
+};
+
+// The smallest size of the page's proportions not below atLeastWidth × atLeastHeight;
+// the page's own size when nothing smaller is asked for.
+inline ShrunkSize areaShrinkSize(std::int64_t width, std::int64_t height, std::int64_t atLeastWidth,
+                                 std::int64_t atLeastHeight) {
+    if (atLeastWidth <= 0 || atLeastHeight <= 0 || width <= 0 || height <= 0) return {width, height};
+    const double scale = std::max(double(atLeastWidth) / double(width), double(atLeastHeight) / double(height));
+    if (scale >= 1) return {width, height};
+    const auto side = [&](std::int64_t full, std::int64_t least) {
+        return std::clamp<std::int64_t>(std::llround(double(full) * scale), least, full);
+    };
+    return {side(width, atLeastWidth), side(height, atLeastHeight)};
 }
 
 }  // namespace kit

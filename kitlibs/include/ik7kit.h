@@ -244,7 +244,8 @@ IK_API IKHANDLE IKFileLoad(const char* path, int32_t page, int32_t vectorWidth, 
  * IKFileLoad of a page decoded at a smaller size where its coding allows, the picture
  * still at least maxWidth × maxHeight (the full page when smaller): JPEG files and
  * JPEG-coded TIFF pages scaled by 1/2, 1/4 or 1/8, JPEG 2000 with fewer resolution levels,
- * bilevel TIFF pages averaged into 8-bit grey by a whole factor while their rows are read.
+ * bilevel TIFF pages area-averaged, while their rows are read, into 8-bit grey of the
+ * smallest size of their proportions not below the asked one.
  * Other pages load as IKFileLoad loads them. The resolution scales with the picture.
  */
 IK_API IKHANDLE IKFileLoadReduced(const char* path, int32_t page, int32_t maxWidth, int32_t maxHeight,
