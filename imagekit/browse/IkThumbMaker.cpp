@@ -45,24 +45,35 @@ IKHANDLE exifThumbnail(const QByteArray& path, std::int16_t imageSize) {
     return 0;
 }
 
-}  // namespace
-
-IKHANDLE LoadImageFile(const QString& path, std::int32_t page, std::int16_t imageSize) {
-    const QByteArray p = path.toUtf8();
-    IKFILEINFO info{};
-    if (!fileInfo(p, page, info)) return 0;
-    if (multiResolution(info.fileType))
-        if (const IKHANDLE image = loadMultiResolution(p, info, imageSize)) return image;
-    if (info.fileType == IK_FILETYPE_JPEG_EXIF)
-        if (const IKHANDLE image = exifThumbnail(p, imageSize)) return image;
-    return fileLoad(p, page, 800, 600);
+// The page decoded no smaller than its thumbnail.
+IKHANDLE reducedLoad(const QByteArray& path, std::int32_t page, IkThumbSize size) {
+    if (!Ikdllprocs::IkFileLoadReduced) return fileLoad(path, page, 800, 600);
+    return Ikdllprocs::IkFileLoadReduced(path.constData(), page, size.width, size.height, nullptr);
 }
 
-IKHANDLE ShrinkToThumbnail(IKHANDLE image, std::int16_t imageSize) {
+}  // namespace
+
+LoadedThumbPage LoadImageFile(const QString& path, std::int32_t page, std::int16_t imageSize) {
+    const QByteArray p = path.toUtf8();
+    IKFILEINFO info{};
+    if (!fileInfo(p, page, info)) return {};
+    if (multiResolution(info.fileType))
+        if (const IKHANDLE image = loadMultiResolution(p, info, imageSize)) return {image, {}};
+    if (info.fileType == IK_FILETYPE_JPEG_EXIF)
+        if (const IKHANDLE image = exifThumbnail(p, imageSize)) return {image, {}};
+    // The thumbnail's size from the page's size, so that a page decoded smaller (its sides
+    // rounded) gives the thumbnail of the same size as the full page.
+    const IkThumbSize size = GetThumbnailImageSize(imageSize, info.width, info.height);
+    if (size.width < 1 || size.height < 1) return {fileLoad(p, page, 800, 600), {}};
+    return {reducedLoad(p, page, size), size};
+}
+
+IKHANDLE ShrinkToThumbnail(IKHANDLE image, std::int16_t imageSize, IkThumbSize wanted) {
     if (!image || !Ikdllprocs::IkGetImageType || !Ikdllprocs::IkResizeEx) return 0;
     IKIMAGEINFO info{};
     if (!Ikdllprocs::IkGetImageType(image, &info) || info.kind != IK_KIND_RASTER) return 0;
-    const IkThumbSize size = GetThumbnailImageSize(imageSize, info.width, info.height);
+    const IkThumbSize size =
+        wanted.width > 0 && wanted.height > 0 ? wanted : GetThumbnailImageSize(imageSize, info.width, info.height);
     if (size.width < 1 || size.height < 1) return 0;
     // Area averaging; a 1-bit page becomes grey, so thin strokes stay visible.
     const IKHANDLE in[2] = {image, 0};
@@ -74,9 +85,9 @@ IKHANDLE ShrinkToThumbnail(IKHANDLE image, std::int16_t imageSize) {
 }
 
 IKHANDLE MakeThumbnail(const QString& path, std::int32_t page, std::int16_t imageSize) {
-    const IKHANDLE loaded = LoadImageFile(path, page, imageSize);
-    if (!loaded) return 0;
-    const IKHANDLE thumb = ShrinkToThumbnail(loaded, imageSize);
-    freeImage(loaded);
+    const LoadedThumbPage loaded = LoadImageFile(path, page, imageSize);
+    if (!loaded.image) return 0;
+    const IKHANDLE thumb = ShrinkToThumbnail(loaded.image, imageSize, loaded.thumbSize);
+    freeImage(loaded.image);
     return thumb;
 }

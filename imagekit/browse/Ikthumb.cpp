@@ -12,8 +12,13 @@
 #include <QStyle>
 
 #include <algorithm>
+#include <thread>
 
 namespace {
+
+// Thumbnails made ahead at a time: a few per core, so that every core has work while the
+// memory held stays a few small thumbnails.
+const int kThumbsAhead = 4 * static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
 
 // Sets a flag for the lifetime of a scope.
 class BusyScope {
@@ -69,6 +74,7 @@ TVIkThumb::~TVIkThumb() {
 }
 
 void TVIkThumb::freeEntries() {
+    batch_.clear();
     FreeSortDataList(entries_);
     grid_.tiles.clear();
     selection_ = {};
@@ -312,6 +318,7 @@ std::int32_t TVIkThumb::GetFiles() {
         }
         entries_ = std::move(kept);
     }
+    batch_.clear();
     layoutGrid();
     return 1;
 }
@@ -335,7 +342,13 @@ bool TVIkThumb::GetThumbnailImage(int index) {
     if (index >= Count() || entries_[static_cast<std::size_t>(index)].Thumb) return index < Count();
     TIKSORTDATA& e = entries_[static_cast<std::size_t>(index)];
     const QString path = IkBrowse::joinPath(e.PathName, e.FileName);
-    const IKHANDLE thumb = QDir(e.PathName).exists() ? MakeThumbnail(path, e.Page, ImageSize_) : 0;
+    IKHANDLE thumb = 0;
+    if (QDir(e.PathName).exists()) {
+        if (!batch_.has(path, e.Page)) prefetchThumbnails(index, kThumbsAhead);
+        bool made = false;
+        thumb = batch_.take(path, e.Page, made);
+        if (!made) thumb = MakeThumbnail(path, e.Page, ImageSize_);
+    }
     if (thumb) {
         e.Thumb = thumb;
         ErrorCode_ = 0;
@@ -354,9 +367,25 @@ bool TVIkThumb::GetThumbnailImage(int index) {
     return false;
 }
 
+// Makes ahead, in parallel, the thumbnails of up to `count` entries from `from` that have
+// none; their events come later, one by one, from GetThumbnailImage.
+void TVIkThumb::prefetchThumbnails(int from, int count) {
+    std::vector<ThumbJob> jobs;
+    for (int i = std::max(from, 0); i < Count() && static_cast<int>(jobs.size()) < count; ++i) {
+        const TIKSORTDATA& e = entries_[static_cast<std::size_t>(i)];
+        if (e.Thumb) continue;
+        const QString path = IkBrowse::joinPath(e.PathName, e.FileName);
+        if (!batch_.has(path, e.Page) && QDir(e.PathName).exists()) jobs.push_back({path, e.Page});
+    }
+    batch_.make(jobs, ImageSize_);
+}
+
 // Makes the thumbnails of the visible tiles; a failed entry is removed and the next one
 // moves into its tile.
 void TVIkThumb::makeVisibleThumbnails() {
+    // The visible entries first, all at once, so that the first screen is not held up by
+    // the entries after it.
+    if (!stop_) prefetchThumbnails(StartNum_, static_cast<int>(grid_.tiles.size()));
     for (std::size_t t = 0; t < grid_.tiles.size() && !stop_; ++t) {
         for (;;) {
             const int index = tileEntryIndex(static_cast<int>(t), ColCount_, RowCount_, ScrollVH_, StartNum_);
@@ -394,6 +423,7 @@ bool TVIkThumb::Display() {
         }
         layoutGrid();
     }
+    batch_.clear();
     update();
     if (entries_.empty()) {
         ErrorCode_ = 6;

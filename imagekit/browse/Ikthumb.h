@@ -6,6 +6,7 @@
 
 #include "IkAttachment.h"
 #include "browse/IkSortData.h"
+#include "browse/ThumbBatch.h"
 #include "browse/ThumbLayout.h"
 #include "browse/ThumbSelection.h"
 #include "display/Ikutils.h"
@@ -210,6 +211,7 @@ private:
     bool validNumber(int n);
     void freeEntries();
     void makeVisibleThumbnails();
+    void prefetchThumbnails(int from, int count);
     void makeAllThumbnails();
     void selectAt(const QPoint& pos, ThumbSelectAt at, Qt::KeyboardModifiers modifiers);
     void fireSelect(int index);
@@ -227,6 +229,7 @@ private:
 
     IkAttachment attachment_;
     std::vector<TIKSORTDATA> entries_;
+    ThumbBatch batch_;  // thumbnails made ahead in parallel, taken in event order
     QStringList extList_;
     ThumbGrid grid_;
     ThumbSelectionState selection_;

@@ -49,6 +49,23 @@ IKHANDLE loadAny(const char* path, int page, kit::Progress& progress) {
     return kit::fail<IKHANDLE>(kit::fileSizeOf(path) < 0 ? IK_ERR_FILE_OPEN : IK_ERR_FILE_READ, 0);
 }
 
+// loadAny with the decoders that can shrink while they decode asked for a picture of at
+// least atLeastWidth × atLeastHeight.
+IKHANDLE loadAnyReduced(const char* path, int page, std::int32_t atLeastWidth, std::int32_t atLeastHeight,
+                        kit::Progress& progress) {
+    switch (kit::detectFileFormat(path)) {
+    case kit::ImageFormat::Tiff: return kit::loadTiffPageReduced(path, page, atLeastWidth, atLeastHeight, progress);
+    case kit::ImageFormat::Jpeg:
+        if (page != 0) return kit::fail<IKHANDLE>(IK_ERR_ARGUMENT, 0);
+        return kit::loadJpegFile(path, progress, atLeastWidth, atLeastHeight);
+    case kit::ImageFormat::Jp2:
+    case kit::ImageFormat::J2kStream:
+        if (page != 0) return kit::fail<IKHANDLE>(IK_ERR_ARGUMENT, 0);
+        return kit::loadJ2kFile(path, progress, atLeastWidth, atLeastHeight);
+    default: return loadAny(path, page, progress);
+    }
+}
+
 }  // namespace
 
 IK_API IKBOOL IKFileType(const char* path, int32_t page, void* record) {
@@ -67,5 +84,14 @@ IK_API IKHANDLE IKFileLoad(const char* path, int32_t page, int32_t, int32_t, IKP
         if (!path) return kit::fail<IKHANDLE>(IK_ERR_ARGUMENT, 0);
         kit::Progress relay(progress);
         return loadAny(path, page, relay);
+    });
+}
+
+IK_API IKHANDLE IKFileLoadReduced(const char* path, int32_t page, int32_t maxWidth, int32_t maxHeight,
+                                  IKPROGRESSPROC progress) {
+    return kit::guarded<IKHANDLE>(0, [&] {
+        if (!path) return kit::fail<IKHANDLE>(IK_ERR_ARGUMENT, 0);
+        kit::Progress relay(progress);
+        return loadAnyReduced(path, page, maxWidth, maxHeight, relay);
     });
 }

@@ -8,6 +8,7 @@
 #include "FileBytes.h"
 #include "FormatDetect.h"
 #include "J2kHeader.h"
+#include "Reduction.h"
 #include "KitCall.h"
 #include "PixelSource.h"
 #include "Pixels.h"
@@ -160,9 +161,14 @@ bool j2kFileInfo(const char* path, IKFILEINFO& out) {
     return true;
 }
 
-IKHANDLE loadJ2kFile(const char* path, Progress& progress) {
+IKHANDLE loadJ2kFile(const char* path, Progress& progress, std::int32_t atLeastWidth, std::int32_t atLeastHeight) {
     J2kReader reader;
     if (!reader.open(path)) return 0;
+    // Fewer resolution levels: OpenJPEG refuses a factor beyond the file's levels, so the
+    // largest it takes is used.
+    int reduce = halvingSteps(reader.header.width, reader.header.height, atLeastWidth, atLeastHeight, 32);
+    while (reduce > 0 && !opj_set_decoded_resolution_factor(reader.codec.get(), static_cast<OPJ_UINT32>(reduce)))
+        --reduce;
     if (!progress.report(0, 100)) return fail<IKHANDLE>(IK_ERR_CANCELLED, 0);
     if (!opj_decode(reader.codec.get(), reader.stream.get(), reader.image.get()) ||
         !opj_end_decompress(reader.codec.get(), reader.stream.get()))
@@ -170,7 +176,15 @@ IKHANDLE loadJ2kFile(const char* path, Progress& progress) {
     // The decoded picture must be what the facts announced: the palette applied, every
     // component of the header's size.
     const opj_image_t& img = *reader.image;
-    const std::uint32_t width = reader.header.width, height = reader.header.height;
+    // Reduced by 2^reduce, rounded up, on the image's grid.
+    const auto reduced = [reduce](std::uint32_t from, std::uint32_t to) {
+        const std::uint64_t step = std::uint64_t{1} << reduce;
+        return static_cast<std::uint32_t>((to + step - 1) / step - (from + step - 1) / step);
+    };
+    const std::uint32_t width = reduce ? reduced(img.x0, img.x1) : reader.header.width;
+    const std::uint32_t height = reduce ? reduced(img.y0, img.y1) : reader.header.height;
+    if (width == 0 || height == 0 || width > reader.header.width || height > reader.header.height)
+        return fail<IKHANDLE>(IK_ERR_FILE_READ, 0);
     if (img.numcomps != reader.header.components()) return fail<IKHANDLE>(IK_ERR_FILE_READ, 0);
     for (OPJ_UINT32 i = 0; i < img.numcomps; ++i)
         if (!img.comps[i].data || img.comps[i].w != width || img.comps[i].h != height)

@@ -7,6 +7,7 @@
 #include "JpegErrors.h"
 #include "KitCall.h"
 #include "Pixels.h"
+#include "Reduction.h"
 
 #include <algorithm>
 #include <cmath>
@@ -83,7 +84,8 @@ std::uint16_t failureStatus(const jpeg_decompress_struct& info, const DecodeWatc
 
 }  // namespace
 
-IKHANDLE decodeJpeg(const std::uint8_t* data, std::size_t size, Progress* progress, std::uint64_t mostPixels) {
+IKHANDLE decodeJpeg(const std::uint8_t* data, std::size_t size, Progress* progress, std::uint64_t mostPixels,
+                    std::int32_t atLeastWidth, std::int32_t atLeastHeight, int halvings) {
     if (!data || size == 0) return fail<IKHANDLE>(IK_ERR_FILE_READ, 0);
     jpeg_decompress_struct info{};
     JpegErrors errors{};
@@ -122,6 +124,11 @@ IKHANDLE decodeJpeg(const std::uint8_t* data, std::size_t size, Progress* progre
         jpeg_destroy_decompress(&info);
         return fail<IKHANDLE>(IK_ERR_FILE_READ, 0);
     }
+    // Scaled decoding: 1/2^steps, no finer than libjpeg's 1/8.
+    const int steps = halvings >= 0 ? std::min(halvings, 3)
+                                    : halvingSteps(info.image_width, info.image_height, atLeastWidth, atLeastHeight, 3);
+    info.scale_num = 1;
+    info.scale_denom = 1u << steps;
     jpeg_start_decompress(&info);
     const auto width = static_cast<std::int32_t>(info.output_width);
     const auto height = static_cast<std::int32_t>(info.output_height);
@@ -142,8 +149,8 @@ IKHANDLE decodeJpeg(const std::uint8_t* data, std::size_t size, Progress* progre
     // locked by hand and the rows are addressed from the header.
     std::uint8_t* base = static_cast<std::uint8_t*>(platform::globalLock(image));
     auto* header = reinterpret_cast<platform::BitmapInfoHeader*>(base);
-    header->biXPelsPerMeter = jfifDensityToPelsPerMeter(info.density_unit, info.X_density);
-    header->biYPelsPerMeter = jfifDensityToPelsPerMeter(info.density_unit, info.Y_density);
+    header->biXPelsPerMeter = jfifDensityToPelsPerMeter(info.density_unit, info.X_density) >> steps;
+    header->biYPelsPerMeter = jfifDensityToPelsPerMeter(info.density_unit, info.Y_density) >> steps;
     const std::uint32_t stride = platform::dibStride(width, grey ? 8 : 24);
     std::uint8_t* pixels = base + sizeof(platform::BitmapInfoHeader) + (grey ? 256 * 4 : 0);
     if (grey) writeGreyRamp(reinterpret_cast<platform::RgbQuad*>(base + sizeof(platform::BitmapInfoHeader)), 256);

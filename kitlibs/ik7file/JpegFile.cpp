@@ -61,10 +61,10 @@ bool jpegFileInfo(const char* path, IKFILEINFO& out) {
     return true;
 }
 
-IKHANDLE loadJpegFile(const char* path, Progress& progress) {
+IKHANDLE loadJpegFile(const char* path, Progress& progress, std::int32_t atLeastWidth, std::int32_t atLeastHeight) {
     const auto bytes = readFileBytes(path);
     if (!bytes) return 0;
-    return decodeJpeg(bytes->data(), bytes->size(), &progress);
+    return decodeJpeg(bytes->data(), bytes->size(), &progress, kMostPagePixels, atLeastWidth, atLeastHeight);
 }
 
 }  // namespace kit

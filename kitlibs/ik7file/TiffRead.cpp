@@ -13,8 +13,11 @@
 #include "TiffChain.h"
 #include "TiffHandle.h"
 #include "TiffRawCopy.h"
+#include "JpegDecode.h"
+#include "Reduction.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstring>
 #include <vector>
@@ -455,6 +458,188 @@ IKHANDLE loadTiffPage(const char* path, int page, Progress& progress) {
     const IKHANDLE upright = applyOrientation(image.release(), p.orientation);
     if (upright) rememberTiffPage(tif.get(), path, page, upright);
     return upright;
+}
+
+namespace {
+
+// Ones among bits [from, to) of a packed row, most significant bit first.
+std::uint32_t onesBetween(const std::uint8_t* row, std::size_t from, std::size_t to) {
+    std::uint32_t ones = 0;
+    while (from < to && from % 8 != 0) ones += (row[from / 8] >> (7 - from % 8)) & 1u, ++from;
+    for (; from + 8 <= to; from += 8) ones += static_cast<std::uint32_t>(std::popcount(row[from / 8]));
+    for (; from < to; ++from) ones += (row[from / 8] >> (7 - from % 8)) & 1u;
+    return ones;
+}
+
+// Where one output column takes its pixels from: source pixel x covers [x·out, (x+1)·out)
+// and column c covers [c·in, (c+1)·in) in units of 1/(in·out) of the page; whole pixels
+// [first, end) and a partial pixel at each side with its weight in those units.
+struct ColumnSpan {
+    std::uint32_t first = 0, end = 0;
+    std::uint64_t leadWeight = 0, tailWeight = 0;
+};
+
+std::vector<ColumnSpan> columnSpans(std::uint32_t in, std::uint32_t out) {
+    std::vector<ColumnSpan> spans(out);
+    for (std::uint32_t c = 0; c < out; ++c) {
+        const std::uint64_t lo = std::uint64_t{c} * in, hi = lo + in;
+        ColumnSpan& s = spans[c];
+        s.first = static_cast<std::uint32_t>((lo + out - 1) / out);
+        s.end = static_cast<std::uint32_t>(hi / out);
+        s.leadWeight = std::uint64_t{s.first} * out - lo;  // of pixel first - 1
+        s.tailWeight = hi - std::uint64_t{s.end} * out;    // of pixel end
+    }
+    return spans;
+}
+
+std::uint32_t bitAt(const std::uint8_t* row, std::uint32_t x) { return (row[x / 8] >> (7 - x % 8)) & 1u; }
+
+// A bilevel page read row by row and area-averaged into an 8-bit grey bitmap of
+// outWidth × outHeight (both smaller than the page): the full page is never built.
+IKHANDLE shrinkBilevelPage(TIFF* tif, const PageLayout& p, std::uint32_t outWidth, std::uint32_t outHeight,
+                           Progress& progress) {
+    const tmsize_t rowBytes = TIFFScanlineSize(tif);
+    if (rowBytes <= 0 || static_cast<std::uint64_t>(rowBytes) > kMostBufferBytes ||
+        static_cast<std::uint64_t>(rowBytes) * 8 < p.width)
+        return fail<IKHANDLE>(IK_ERR_FILE_READ, 0);
+    platform::GlobalBlock image(allocateDib(static_cast<std::int32_t>(outWidth), static_cast<std::int32_t>(outHeight),
+                                            8, 256, true));
+    if (!image.get()) return 0;
+    DibView dib(image.get());
+    writeGreyRamp(dib.colours(), 256);
+    const double xScale = double(outWidth) / p.width, yScale = double(outHeight) / p.height;
+    dib.header().biXPelsPerMeter =
+        static_cast<std::int32_t>(std::lround(platform::dpiToPelsPerMeter(dpiOf(tif, TIFFTAG_XRESOLUTION)) * xScale));
+    dib.header().biYPelsPerMeter =
+        static_cast<std::int32_t>(std::lround(platform::dpiToPelsPerMeter(dpiOf(tif, TIFFTAG_YRESOLUTION)) * yScale));
+    // Grey of a set bit and of a clear one.
+    const std::uint64_t one = p.photometric == PHOTOMETRIC_MINISWHITE ? 0 : 255, zero = 255 - one;
+    const std::uint64_t whole = std::uint64_t{p.width} * p.height;  // weight of one output pixel
+    const std::vector<ColumnSpan> spans = columnSpans(p.width, outWidth);
+    std::vector<std::uint8_t> row(static_cast<std::size_t>(rowBytes));
+    std::vector<std::uint64_t> columnOnes(outWidth), current(outWidth, 0), next(outWidth, 0);
+    std::uint32_t outRow = 0;
+    for (std::uint32_t y = 0; y < p.height; ++y) {
+        if (TIFFReadScanline(tif, row.data(), y, 0) < 0) return fail<IKHANDLE>(IK_ERR_FILE_READ, 0);
+        for (std::uint32_t c = 0; c < outWidth; ++c) {
+            const ColumnSpan& s = spans[c];
+            std::uint64_t ones = std::uint64_t{onesBetween(row.data(), s.first, s.end)} * outWidth;
+            if (s.leadWeight) ones += s.leadWeight * bitAt(row.data(), s.first - 1);
+            if (s.tailWeight) ones += s.tailWeight * bitAt(row.data(), s.end);
+            columnOnes[c] = ones;
+        }
+        // Row y covers [y·outHeight, (y+1)·outHeight); output row r covers [r·height, (r+1)·height).
+        const std::uint64_t lo = std::uint64_t{y} * outHeight, hi = lo + outHeight;
+        const std::uint64_t boundary = std::uint64_t{outRow + 1} * p.height;
+        const std::uint64_t here = std::min(hi, boundary) - lo, after = hi - lo - here;
+        for (std::uint32_t c = 0; c < outWidth; ++c) {
+            current[c] += columnOnes[c] * here;
+            next[c] += columnOnes[c] * after;
+        }
+        if (hi >= boundary && outRow < outHeight) {
+            std::uint8_t* out = dib.row(static_cast<std::int32_t>(outRow));
+            for (std::uint32_t c = 0; c < outWidth; ++c)
+                out[c] = std::uint8_t((current[c] * one + (whole - current[c]) * zero + whole / 2) / whole);
+            current.swap(next);
+            std::fill(next.begin(), next.end(), 0);
+            ++outRow;
+        }
+        if ((y + 1) % p.rowsPerStrip == 0 || y + 1 == p.height)
+            if (!progress.report(y + 1, p.height)) return fail<IKHANDLE>(IK_ERR_CANCELLED, 0);
+    }
+    return image.release();
+}
+
+// One strip of a JPEG-coded page as a whole JPEG stream: the page's shared tables (a stream
+// of its own, without its end) followed by the strip's data after its start marker.
+bool wholeJpegStrip(TIFF* tif, std::uint32_t strip, std::uint64_t fileBytes, std::vector<std::uint8_t>& out) {
+    const std::uint64_t bytes = TIFFGetStrileByteCount(tif, strip);
+    if (bytes < 4 || bytes > fileBytes || bytes > kMostBufferBytes) return false;
+    std::uint32_t tableBytes = 0;
+    const std::uint8_t* tables = nullptr;
+    if (!TIFFGetField(tif, TIFFTAG_JPEGTABLES, &tableBytes, &tables) || tableBytes < 4 || !tables) tableBytes = 0;
+    const std::size_t head = tableBytes ? tableBytes - 2 : 0;
+    out.resize(head + static_cast<std::size_t>(bytes));
+    if (head) std::memcpy(out.data(), tables, head);
+    const tmsize_t read = TIFFReadRawStrip(tif, strip, out.data() + head, static_cast<tmsize_t>(bytes));
+    if (read < 4 || out[head] != 0xFF || out[head + 1] != 0xD8) return false;
+    out.resize(head + static_cast<std::size_t>(read));
+    if (head) out.erase(out.begin() + static_cast<std::ptrdiff_t>(head), out.begin() + static_cast<std::ptrdiff_t>(head) + 2);
+    return true;
+}
+
+// A JPEG-coded page decoded strip by strip by libjpeg at 1/2^steps, each strip's rows placed
+// under the last one's.
+IKHANDLE shrinkJpegPage(TIFF* tif, const PageLayout& p, int steps, std::uint64_t fileBytes, Progress& progress) {
+    const std::uint32_t step = 1u << steps;
+    const std::uint32_t outWidth = (p.width + step - 1) / step, outHeight = (p.height + step - 1) / step;
+    const bool grey = p.samples == 1;
+    platform::GlobalBlock image(allocateDib(static_cast<std::int32_t>(outWidth), static_cast<std::int32_t>(outHeight),
+                                            grey ? 8 : 24, grey ? 256 : 0, true));
+    if (!image.get()) return 0;
+    DibView dib(image.get());
+    if (grey) writeGreyRamp(dib.colours(), 256);
+    dib.header().biXPelsPerMeter = platform::dpiToPelsPerMeter(dpiOf(tif, TIFFTAG_XRESOLUTION)) >> steps;
+    dib.header().biYPelsPerMeter = platform::dpiToPelsPerMeter(dpiOf(tif, TIFFTAG_YRESOLUTION)) >> steps;
+    const std::size_t rowBytes = std::size_t{outWidth} * (grey ? 1 : 3);
+    std::vector<std::uint8_t> data;
+    const std::uint32_t strips = TIFFNumberOfStrips(tif);
+    for (std::uint32_t s = 0; s < strips; ++s) {
+        const std::uint32_t y0 = s * p.rowsPerStrip;
+        if (y0 >= p.height) break;
+        const std::uint32_t rows = std::min(p.rowsPerStrip, p.height - y0);
+        if (!wholeJpegStrip(tif, s, fileBytes, data)) return fail<IKHANDLE>(IK_ERR_FILE_READ, 0);
+        platform::GlobalBlock part(decodeJpeg(data.data(), data.size(), nullptr, kMostPagePixels, 0, 0, steps));
+        if (!part.get()) return 0;
+        DibView piece(part.get());
+        // The strip must be the part of the page it claims to be.
+        const std::int32_t expected = static_cast<std::int32_t>((rows + step - 1) / step);
+        if (piece.width() != static_cast<std::int32_t>(outWidth) || piece.height() != expected ||
+            piece.header().biBitCount != (grey ? 8 : 24))
+            return fail<IKHANDLE>(IK_ERR_FILE_READ, 0);
+        for (std::int32_t r = 0; r < expected; ++r)
+            std::memcpy(dib.row(static_cast<std::int32_t>(y0 / step) + r), piece.row(r), rowBytes);
+        if (!progress.report(y0 + rows, p.height)) return fail<IKHANDLE>(IK_ERR_CANCELLED, 0);
+    }
+    return image.release();
+}
+
+// A JPEG-coded page libjpeg can decode strip by strip on its own: YCbCr, RGB (marked as
+// such by its component ids) or grey, strips of whole scaled rows, upright.
+bool jpegStripsScalable(TIFF* tif, const PageLayout& p, std::uint32_t step) {
+    std::uint16_t stored = 0;
+    TIFFGetField(tif, TIFFTAG_PHOTOMETRIC, &stored);
+    const bool colours = (stored == PHOTOMETRIC_YCBCR || stored == PHOTOMETRIC_RGB) && p.samples == 3;
+    const bool grey = stored == PHOTOMETRIC_MINISBLACK && p.samples == 1;
+    return p.compression == COMPRESSION_JPEG && (colours || grey) && p.bitsPerSample == 8 && p.extraCount == 0 &&
+           p.planar == PLANARCONFIG_CONTIG && !p.tiled && p.orientation == ORIENTATION_TOPLEFT &&
+           (p.rowsPerStrip % step == 0 || p.rowsPerStrip >= p.height);
+}
+
+}  // namespace
+
+IKHANDLE loadTiffPageReduced(const char* path, int page, std::int32_t atLeastWidth, std::int32_t atLeastHeight,
+                             Progress& progress) {
+    {
+        TiffPtr tif = openPage(path, page);
+        if (!tif) return 0;
+        const PageLayout p = layoutOf(tif.get());
+        const std::int64_t fileBytes = fileSizeOf(path);
+        // The budget of the full page applies as to a normal load.
+        if (!layoutReadable(p) || fileBytes <= 0 || !pageWithinBudget(p.width, p.height, bitmapBits(p)) ||
+            !dataCanFillPage(tif.get(), p, static_cast<std::uint64_t>(fileBytes)))
+            return fail<IKHANDLE>(IK_ERR_FILE_READ, 0);
+        const ShrunkSize shrunk = areaShrinkSize(p.width, p.height, atLeastWidth, atLeastHeight);
+        const bool bilevel = isIndexed(p) && p.bitsPerSample == 1 && p.photometric != PHOTOMETRIC_PALETTE &&
+                             !p.tiled && p.orientation == ORIENTATION_TOPLEFT;
+        if (bilevel && shrunk.width < p.width && shrunk.height < p.height)
+            return shrinkBilevelPage(tif.get(), p, static_cast<std::uint32_t>(shrunk.width),
+                                     static_cast<std::uint32_t>(shrunk.height), progress);
+        const int steps = halvingSteps(p.width, p.height, atLeastWidth, atLeastHeight, 3);
+        if (steps > 0 && jpegStripsScalable(tif.get(), p, 1u << steps))
+            return shrinkJpegPage(tif.get(), p, steps, static_cast<std::uint64_t>(fileBytes), progress);
+    }
+    return loadTiffPage(path, page, progress);
 }
 
 }  // namespace kit

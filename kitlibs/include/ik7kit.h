@@ -240,6 +240,16 @@ IK_API IKBOOL IKFileType(const char* path, int32_t page, void* info);
  */
 IK_API IKHANDLE IKFileLoad(const char* path, int32_t page, int32_t vectorWidth, int32_t vectorHeight,
                            IK_PROGRESS_TAIL);
+/*
+ * IKFileLoad of a page decoded at a smaller size where its coding allows, the picture
+ * still at least maxWidth × maxHeight (the full page when smaller): JPEG files and
+ * JPEG-coded TIFF pages scaled by 1/2, 1/4 or 1/8, JPEG 2000 with fewer resolution levels,
+ * bilevel TIFF pages area-averaged, while their rows are read, into 8-bit grey of the
+ * smallest size of their proportions not below the asked one.
+ * Other pages load as IKFileLoad loads them. The resolution scales with the picture.
+ */
+IK_API IKHANDLE IKFileLoadReduced(const char* path, int32_t page, int32_t maxWidth, int32_t maxHeight,
+                                  IKPROGRESSPROC progress);
 
 /* Loads of one format: the file must be of that format (else IK_ERR_FILE_READ). */
 IK_API IKHANDLE IKBmpFileLoad(const char* path, IK_PROGRESS_TAIL);

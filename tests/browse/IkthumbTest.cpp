@@ -1,6 +1,7 @@
 // The thumbnail browser with the kit loaded and real files: listing modes, thumbnails
 // made and dropped, scrolling, the wheel, selection by mouse, the drawn tiles and the drag.
 #include "BrowseFixture.h"
+#include "browse/IkThumbMaker.h"
 #include "browse/Ikthumb.h"
 #include "browse/ThumbDrag.h"
 
@@ -533,3 +534,74 @@ TEST_F(Thumb, SelectedTilesAreMovedAsOneBlock) {
 }
 
 }  // namespace
+
+namespace {
+
+// Bytes of a kit bitmap: header, colour table and pixels.
+QByteArray blockBytes(IKHANDLE image) {
+    platform::GlobalLock lock(image);
+    return lock ? QByteArray(lock.as<const char>(), static_cast<qsizetype>(lock.size()))
+                : QByteArray();
+}
+
+}  // namespace
+
+// Thumbnails are made ahead on every core, but each entry still gets its start and end
+// events in turn, with the numbers of a one-by-one run, and the same thumbnail; a stop
+// from a handler ends the run and frees what was made ahead.
+TEST_F(Thumb, ThumbnailsMadeAheadKeepTheEventOrderAndTheirPixels) {
+    for (int i = 0; i < 12; ++i) {
+        if (i == 6) {
+            makeUndecodable("p06.tif");
+            continue;
+        }
+        const QString command = QStringLiteral("convert -seed %1 -size %2x90 plasma: -depth 8 '%3' >/dev/null 2>&1")
+                                    .arg(i).arg(120 + 10 * i).arg(path(QStringLiteral("p%1.tif").arg(i, 2, 10, QLatin1Char('0'))));
+        ASSERT_EQ(std::system(command.toUtf8().constData()), 0);
+    }
+    TVIkThumb& t = make(140, 620, 1, 5);
+    std::vector<std::string> events;
+    t.OnStartLoadFile = [&](TVIkThumb*, const QString&, const QString& name, std::int16_t number, std::int16_t max) {
+        events.push_back("start " + name.toStdString() + " " + std::to_string(number) + "/" + std::to_string(max));
+    };
+    t.OnEndLoadFile = [&](TVIkThumb*, const QString&, const QString& name, std::int16_t number, std::int16_t max) {
+        events.push_back("end " + name.toStdString() + " " + std::to_string(number) + "/" + std::to_string(max));
+    };
+    t.SetSort(vikSortFileName);
+    ASSERT_TRUE(list("TIF", vikThumbRdDsp));
+    ASSERT_EQ(t.Count(), 12);
+    ASSERT_TRUE(t.Display());
+    std::vector<std::string> expected;
+    int max = 12;
+    for (int i = 0, number = 1; i < 12; ++i) {
+        const std::string name = QStringLiteral("p%1.tif").arg(i, 2, 10, QLatin1Char('0')).toStdString();
+        expected.push_back("start " + name + " " + std::to_string(number) + "/" + std::to_string(max));
+        // The failed entry leaves the list: it ends with 0, and the later ones count one fewer.
+        expected.push_back("end " + name + " " + std::to_string(i == 6 ? 0 : number) + "/" + std::to_string(max));
+        if (i == 6) --max;
+        else ++number;
+    }
+    EXPECT_EQ(events, expected);
+    ASSERT_EQ(t.Count(), 11);
+    for (const TIKSORTDATA& e : t.Entries()) {
+        SCOPED_TRACE(e.FileName.toStdString());
+        const IKHANDLE alone = MakeThumbnail(path(e.FileName), e.Page, t.ImageSize());
+        ASSERT_NE(alone, 0u);
+        EXPECT_EQ(blockBytes(e.Thumb), blockBytes(alone));
+        Ikdllprocs::IkFreeMemory(alone);
+    }
+
+    // A stop during the third entry: no further entry starts, nothing made ahead is kept.
+    TVIkThumb& again = make(140, 620, 1, 5);
+    int starts = 0;
+    again.OnStartLoadFile = [&](TVIkThumb* self, const QString&, const QString&, std::int16_t, std::int16_t) {
+        if (++starts == 3) self->Stop();
+    };
+    again.SetSort(vikSortFileName);
+    ASSERT_TRUE(list("TIF", vikThumbRdDsp));
+    again.Display();
+    EXPECT_EQ(starts, 3);
+    int made = 0;
+    for (const TIKSORTDATA& e : again.Entries()) made += e.Thumb != 0;
+    EXPECT_EQ(made, 3);
+}

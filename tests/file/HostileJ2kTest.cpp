@@ -138,6 +138,8 @@ void HostileJ2k::expectFactsAndLoad(const std::string& file, bool accepted, int 
         EXPECT_EQ(factsStatus, IK_ERR_FILE_READ);
         EXPECT_EQ(image.get(), 0u);
         EXPECT_EQ(loadStatus, IK_ERR_FILE_READ);
+        EXPECT_EQ(IkFileLoadReduced(file.c_str(), 0, 16, 16, nullptr), 0u);
+        EXPECT_EQ(IkGetErrorStatus(), IK_ERR_FILE_READ);
         return;
     }
     ASSERT_TRUE(known) << "status " << factsStatus;

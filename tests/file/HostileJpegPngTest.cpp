@@ -222,6 +222,11 @@ TEST_F(HostileFiles, JpegBeyondTheBudgetIsRefusedQuickly) {
         EXPECT_EQ(loadJpeg(file, recordProgress), 0u);
         EXPECT_EQ(IkGetErrorStatus(), c.status);
         EXPECT_LT(secondsSince(start), 8.0);
+        // Scaled decoding keeps the coefficient buffers and the scans whole: refused the same.
+        const std::clock_t reducedStart = std::clock();
+        EXPECT_EQ(IkFileLoadReduced(file.c_str(), 0, 64, 64, nullptr), 0u);
+        EXPECT_EQ(IkGetErrorStatus(), c.status);
+        EXPECT_LT(secondsSince(reducedStart), 8.0);
         IKFILEINFO facts{};
         ASSERT_TRUE(IkFileType(file.c_str(), 0, &facts));
         EXPECT_EQ(facts.width, c.width);

@@ -136,6 +136,12 @@ protected:
         EXPECT_EQ(image.get(), 0u) << what;
         EXPECT_EQ(IkGetErrorStatus(), IK_ERR_FILE_READ) << what;
         EXPECT_LT(seconds, 2.0) << what;
+        // Decoding smaller is held to the same budget.
+        const auto reducedStart = std::chrono::steady_clock::now();
+        KitImage reduced(IkFileLoadReduced(file.c_str(), 0, 64, 64, nullptr));
+        EXPECT_EQ(reduced.get(), 0u) << what << ", reduced";
+        EXPECT_EQ(IkGetErrorStatus(), IK_ERR_FILE_READ) << what << ", reduced";
+        EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - reducedStart).count(), 2.0) << what;
     }
 };
 
