@@ -1,7 +1,8 @@
 // libFuzzer target for the decoders of Ik7File.so, one build per format (FUZZ_FORMAT).
 // The input is handed over as a file (a memory file named through /proc), exactly as the
 // program hands over paths, and goes through what a dropped file meets: the file facts,
-// the load of that format (or the generic load) and the EXIF reader, all on one input.
+// the load of that format (or the generic load), the reduced load a thumbnail makes and the
+// EXIF reader, all on one input.
 #include "ik7kit.h"
 #include "platform/GlobalMemory.h"
 
@@ -36,6 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     IKFILEINFO info{};
     IKFileType(path.c_str(), 0, &info);
     if (const IKHANDLE image = loadAs(path.c_str())) platform::globalFree(image);
+    if (const IKHANDLE thumbnail = IKFileLoadReduced(path.c_str(), 0, 120, 120, nullptr)) platform::globalFree(thumbnail);
     IKEXIFINFO exif{};
     if (IKJpegExifInfo(path.c_str(), &exif) && exif.thumbnail) platform::globalFree(exif.thumbnail);
     // Freed page blocks kept for reuse would outlive the run and read as leaks.
