@@ -1,5 +1,7 @@
 #include "Ikscan.h"
 
+#include "scan/ScanDialogs.h"
+
 #include "platform/GlobalMemory.h"
 
 #include <QApplication>
@@ -130,6 +132,8 @@ bool TVIkScan::ScanInitialize(std::int16_t major, std::int16_t minor, const QStr
         ErrorCode_ = kStatusOk;
         return true;
     }
+    // The library has no widgets of its own: the source's dialogs come from here.
+    if (IkScanSetDialogs) IkScanSetDialogs(scandialogs::ShowDeviceDialog, scandialogs::SelectSource);
     const QByteArray v = version.toUtf8(), m = manufacturer.toUtf8(), f = family.toUtf8(), p = product.toUtf8();
     Connection_ = IkScanInitialize(window(), major, minor, v.constData(), m.constData(), f.constData(), p.constData());
     takeStatus();

@@ -4,7 +4,7 @@
 
 #include "Acquisition.h"
 #include "ScanSession.h"
-#include "ScanUi.h"
+#include "ik7scanui.h"
 
 #include <memory>
 

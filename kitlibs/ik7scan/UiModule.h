@@ -1,7 +1,9 @@
 #pragma once
-// Ik7ScanUi.so, loaded on first use from the folder of Ik7Scan.so.
+// The source's dialogs, as the program gave them (IKScanSetDialogs); Ik7Scan.so itself
+// links no Qt Widgets.
 
-#include "ScanUi.h"
+#include "ik7kit.h"
+#include "ik7scanui.h"
 
 namespace scan {
 
@@ -10,7 +12,8 @@ struct UiModule {
     IKScanUiSelectSourceProc selectSource = nullptr;
 };
 
-// The module's entry points; null members when it is missing.
-const UiModule& uiModule();
+// The dialogs given last; null members when none were.
+UiModule uiModule();
+void setUiModule(const UiModule& module);
 
 }  // namespace scan

@@ -420,7 +420,7 @@ enum {
     IK_ERR_SCAN_NO_DOCS = 21,       /* the document feeder is empty */
     IK_ERR_SCAN_COVER_OPEN = 22,    /* the cover is open */
     IK_ERR_SCAN_ACCESS_DENIED = 23, /* access to the device was denied */
-    IK_ERR_SCAN_NO_UI = 24,         /* the dialog module Ik7ScanUi.so or a GUI application is missing */
+    IK_ERR_SCAN_NO_UI = 24,         /* the program gave no dialogs (IKScanSetDialogs) or has no GUI */
     IK_ERR_SCAN_TRUNCATED = 25      /* the source list did not fit: names were left out */
 };
 
@@ -543,5 +543,18 @@ IK_API int32_t IKScanGetCapEnum(IKSCANCONNECTION connection, IKSCANSOURCE source
  * product name into device (each cut to its size, NUL-terminated; either may be null).
  * Returns the SANE status number, 0 when no device has failed. */
 IK_API int32_t IKScanLastErrorText(char* text, int32_t textSize, char* device, int32_t deviceSize);
+
+#ifdef __cplusplus
+/* The source's dialogs, given by the program (a kit library links no Qt Widgets).
+ * The device dialog runs modally until closed (or, with closeAfterTransfer, until a transfer
+ * has ended); parent: QWidget* or null; 0 when no dialog can be shown. The source selection
+ * returns the chosen index, -1 when cancelled, -2 when no dialog can be shown. */
+namespace scanui {
+class DeviceModel;
+}
+typedef int (*IKScanUiDeviceDialogProc)(scanui::DeviceModel* model, void* parent, int closeAfterTransfer);
+typedef int (*IKScanUiSelectSourceProc)(const char* const* names, int count, int current, void* parent);
+IK_API IKBOOL IKScanSetDialogs(IKScanUiDeviceDialogProc deviceDialog, IKScanUiSelectSourceProc selectSource);
+#endif
 
 #endif /* IK7KIT_H */

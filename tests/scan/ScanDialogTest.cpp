@@ -1,8 +1,10 @@
-// The source's dialog and the source selection of Ik7Scan.so (from Ik7ScanUi.so), driven
-// through their widgets' object names while the library call runs.
+// The source's dialog and the source selection Ik7Scan.so shows (the program's, handed over
+// through IKScanSetDialogs), driven through their widgets' object names while the library
+// call runs.
 #include "ScanFixture.h"
 
 #include "platform/KitStatus.h"
+#include "scan/ScanDialogs.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -108,6 +110,25 @@ TEST_F(ScanTest, TheDialogClosesItselfAfterATransferInCloseMode) {
     EXPECT_EQ(platform::kitStatus(), IK_OK);
     EXPECT_TRUE(pressed);
     EXPECT_EQ(findDialog("ScanSourceDialog"), nullptr);
+}
+
+// Without the program's dialogs the modes that need one fail with their status; the
+// dialog-less mode still scans.
+TEST_F(ScanTest, WithoutDialogsFromTheProgramOnlyTheModeWithoutADialogScans) {
+    IKScanSetDialogs(nullptr, nullptr);
+    for (const std::uint16_t mode : {0, 1}) {
+        IKSCANRECORD r = record(1, 20, 1);
+        r.uiMode = mode;
+        EXPECT_EQ(exec(r), 0) << "mode " << mode;
+        EXPECT_EQ(platform::kitStatus(), IK_ERR_SCAN_NO_UI) << "mode " << mode;
+    }
+    IKSCANIDENTITY identity{};
+    EXPECT_FALSE(IKScanSelect(connection_, &identity));
+    EXPECT_EQ(platform::kitStatus(), IK_ERR_SCAN_NO_UI);
+    IKSCANRECORD r = record(1, 20, 1);
+    r.uiMode = 2;
+    EXPECT_EQ(exec(r), 1);
+    IKScanSetDialogs(scandialogs::ShowDeviceDialog, scandialogs::SelectSource);
 }
 
 TEST_F(ScanTest, ClosingTheDialogWithoutScanningOrCancellingAReadStops) {

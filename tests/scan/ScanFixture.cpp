@@ -1,6 +1,7 @@
 #include "ScanFixture.h"
 
 #include "platform/Dib.h"
+#include "scan/ScanDialogs.h"
 #include "support/SaneTestConfig.h"
 
 #include <cstdlib>
@@ -77,6 +78,8 @@ TextHandle::TextHandle(const std::string& text) : handle_(platform::globalAlloc(
 
 void ScanTest::SetUpTestSuite() {
     keepSaneTestBackendLoaded();
+    // The program's dialogs, as the scanner component hands them over.
+    IKScanSetDialogs(scandialogs::ShowDeviceDialog, scandialogs::SelectSource);
     setenv("SANE_CONFIG_DIR", SCAN_TEST_SANE_DIR, 1);
     if (!configHome_) configHome_ = new QTemporaryDir;
     setenv("XDG_CONFIG_HOME", configHome_->path().toUtf8().constData(), 1);

@@ -1,7 +1,7 @@
 #pragma once
-// The narrow interface between Ik7Scan.so and its dialog module Ik7ScanUi.so, which alone
-// links Qt Widgets. Ik7Scan.so loads the module from its own folder when a dialog is
-// needed; both are built together, so the interface is plain C++ classes.
+// What the source's dialogs see of a device. Ik7Scan.so links no Qt Widgets: the program
+// hands it the dialogs (IKScanSetDialogs) and they work on this model. Both are built
+// together, so the interface is plain C++ classes.
 
 #include <string>
 #include <vector>
@@ -53,13 +53,3 @@ public:
 };
 
 }  // namespace scanui
-
-extern "C" {
-// Shows the device dialog modally until the user closes it (or, with closeAfterTransfer,
-// until a transfer has ended); parent: QWidget* or null. Returns 0 when no dialog can be
-// shown (no GUI application).
-typedef int (*IKScanUiDeviceDialogProc)(scanui::DeviceModel* model, void* parent, int closeAfterTransfer);
-// Lets the user pick one of `count` names; returns its index, -1 when cancelled, -2 when no
-// dialog can be shown.
-typedef int (*IKScanUiSelectSourceProc)(const char* const* names, int count, int current, void* parent);
-}

@@ -2,7 +2,7 @@
 // The source's own dialog: source, mode, resolution, area, brightness and contrast as the
 // device offers them, Scan and Close, and while a page is read a progress bar and Cancel.
 
-#include "ScanUi.h"
+#include "ik7scanui.h"
 
 #include <QDialog>
 

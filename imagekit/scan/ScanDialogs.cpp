@@ -1,16 +1,18 @@
-// Ik7ScanUi.so: the dialogs of Ik7Scan.so, shown only inside a Qt Widgets application.
+#include "scan/ScanDialogs.h"
+
 #include "DeviceDialog.h"
 #include "SourceListDialog.h"
 
 #include <QApplication>
 
-#define IK_UI_API extern "C" __attribute__((visibility("default")))
-
+// Shown only inside a Qt Widgets application.
 namespace {
 bool widgetsAvailable() { return qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr; }
 }  // namespace
 
-IK_UI_API int IKScanUiDeviceDialog(scanui::DeviceModel* model, void* parent, int closeAfterTransfer) {
+namespace scandialogs {
+
+int ShowDeviceDialog(scanui::DeviceModel* model, void* parent, int closeAfterTransfer) {
     if (!model || !widgetsAvailable()) return 0;
     try {
         DeviceDialog dialog(*model, closeAfterTransfer != 0, static_cast<QWidget*>(parent));
@@ -21,7 +23,7 @@ IK_UI_API int IKScanUiDeviceDialog(scanui::DeviceModel* model, void* parent, int
     }
 }
 
-IK_UI_API int IKScanUiSelectSource(const char* const* names, int count, int current, void* parent) {
+int SelectSource(const char* const* names, int count, int current, void* parent) {
     if (!names || count <= 0 || !widgetsAvailable()) return -2;
     try {
         QStringList list;
@@ -32,3 +34,5 @@ IK_UI_API int IKScanUiSelectSource(const char* const* names, int count, int curr
         return -2;
     }
 }
+
+}  // namespace scandialogs
