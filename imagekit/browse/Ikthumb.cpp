@@ -147,7 +147,7 @@ void TVIkThumb::fireEmptySelect(bool hover) {
 void TVIkThumb::SetFilePath(const QString& path) {
     QString p = path;
     while (p.size() > 1 && p.endsWith(QLatin1Char('/'))) p.chop(1);
-    FilePath_ = p;
+    listing_.FilePath = p;
 }
 
 void TVIkThumb::SetColCount(std::int16_t v) {
@@ -175,7 +175,7 @@ void TVIkThumb::SetEdgeSize(std::int16_t v) {
     if (v >= 0) setInvalidating(EdgeSize_, v);
 }
 void TVIkThumb::SetImageSize(std::int16_t v) {
-    if (v >= 0) ImageSize_ = v;
+    if (v >= 0) listing_.ImageSize = v;
 }
 
 void TVIkThumb::SetScrollBar(bool v) {
@@ -287,23 +287,14 @@ std::int32_t TVIkThumb::GetFiles() {
     stop_ = false;
     skipped_ = 0;
     BusyScope busy(busy_);
-    if (ReadMode_ == vikThumbRdImage) return 0;
+    if (listing_.ReadMode == vikThumbRdImage) return 0;
     if (ClearOnLoad_) {
         StartNum_ = 0;
         first_ = 0;
         extList_.clear();
         freeEntries();
     }
-    IkListSettings settings;
-    settings.FilePath = FilePath_;
-    settings.FileExt = FileExt_;
-    settings.ReadMode = ReadMode_;
-    settings.Sort = Sort_;
-    settings.SortDate = SortDate_;
-    settings.SortOrder = SortOrder_;
-    settings.ImageSize = ImageSize_;
-    settings.ThumbnailFile = ThumbnailFile_;
-    const IkListResult listed = ListFiles(settings, entries_, extList_);
+    const IkListResult listed = ListFiles(listing_, entries_, extList_);
     if (!listed.Result) {
         ErrorCode_ = listed.ErrorCode;
         return 0;
@@ -347,7 +338,7 @@ bool TVIkThumb::GetThumbnailImage(int index) {
         if (!batch_.has(path, e.Page)) prefetchThumbnails(index, kThumbsAhead);
         bool made = false;
         thumb = batch_.take(path, e.Page, made);
-        if (!made) thumb = MakeThumbnail(path, e.Page, ImageSize_);
+        if (!made) thumb = MakeThumbnail(path, e.Page, listing_.ImageSize);
     }
     if (thumb) {
         e.Thumb = thumb;
@@ -377,7 +368,7 @@ void TVIkThumb::prefetchThumbnails(int from, int count) {
         const QString path = IkBrowse::joinPath(e.PathName, e.FileName);
         if (!batch_.has(path, e.Page) && QDir(e.PathName).exists()) jobs.push_back({path, e.Page});
     }
-    batch_.make(jobs, ImageSize_);
+    batch_.make(jobs, listing_.ImageSize);
 }
 
 // Makes the thumbnails of the visible tiles; a failed entry is removed and the next one
@@ -444,11 +435,11 @@ void TVIkThumb::Clear() {
 }
 
 bool TVIkThumb::UpdateThumbnailFile() {
-    if (ReadMode_ == vikThumbRdImage) return false;
-    if (ThumbnailFile_.isEmpty()) return false;
+    if (listing_.ReadMode == vikThumbRdImage) return false;
+    if (listing_.ThumbnailFile.isEmpty()) return false;
     ErrorCode_ = 2;
     std::uint16_t error = 0;
-    const bool ok = WriteThumbIndexFile(ThumbnailFile_, ImageSize_, entries_, error);
+    const bool ok = WriteThumbIndexFile(listing_.ThumbnailFile, listing_.ImageSize, entries_, error);
     ErrorCode_ = ok ? 0 : (error ? error : 6);
     return ok;
 }
@@ -519,11 +510,11 @@ bool TVIkThumb::SetThumbArrayNum(int n) {
 }
 
 void TVIkThumb::SetImageHandle(IKHANDLE image) {
-    if (ReadMode_ != vikThumbRdImage) {
+    if (listing_.ReadMode != vikThumbRdImage) {
         if (image && Ikdllprocs::IkFreeMemory) Ikdllprocs::IkFreeMemory(image);
         return;
     }
-    const IKHANDLE thumb = ShrinkToThumbnail(image, ImageSize_);
+    const IKHANDLE thumb = ShrinkToThumbnail(image, listing_.ImageSize);
     if (image && Ikdllprocs::IkFreeMemory) Ikdllprocs::IkFreeMemory(image);
     if (!thumb) {
         ErrorCode_ = 6;

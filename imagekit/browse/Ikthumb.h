@@ -5,6 +5,7 @@
 // rules are pure functions (ThumbLayout, ThumbSelection); the widget wires and paints.
 
 #include "IkAttachment.h"
+#include "browse/IkListing.h"
 #include "browse/IkSortData.h"
 #include "browse/ThumbBatch.h"
 #include "browse/ThumbLayout.h"
@@ -83,9 +84,9 @@ public:
     void SetEdgeSize(std::int16_t v);
     bool DispFileName() const { return DispFileName_; }
     void SetDispFileName(bool v) { setInvalidating(DispFileName_, v); }
-    QString FilePath() const { return FilePath_; }
-    QString FileExt() const { return FileExt_; }
-    void SetFileExt(const QString& v) { FileExt_ = v; }
+    QString FilePath() const { return listing_.FilePath; }
+    QString FileExt() const { return listing_.FileExt; }
+    void SetFileExt(const QString& v) { listing_.FileExt = v; }
     std::int16_t ScrollStep() const { return ScrollStep_; }
     void SetScrollStep(std::int16_t v) { ScrollStep_ = v; }
     std::uint32_t TextColor() const { return TextColor_; }
@@ -104,23 +105,23 @@ public:
     void SetScrollBar(bool v);
     TVIkThumbnailScroll ScrollVH() const { return ScrollVH_; }
     void SetScrollVH(TVIkThumbnailScroll v);
-    TVIkThumbnailReadMode ReadMode() const { return ReadMode_; }
-    void SetReadMode(TVIkThumbnailReadMode v) { ReadMode_ = v; }
+    TVIkThumbnailReadMode ReadMode() const { return listing_.ReadMode; }
+    void SetReadMode(TVIkThumbnailReadMode v) { listing_.ReadMode = v; }
     std::int32_t StartNum() const { return StartNum_; }
     TVIkThumbnailStyle Style() const { return Style_; }
     void SetStyle(TVIkThumbnailStyle v) { setInvalidating(Style_, v); }
-    TVIkSort Sort() const { return Sort_; }
-    void SetSort(TVIkSort v) { Sort_ = v; }
-    TVIkSortDate SortDate() const { return SortDate_; }
-    void SetSortDate(TVIkSortDate v) { SortDate_ = v; }
-    TVIkSortOrder SortOrder() const { return SortOrder_; }
-    void SetSortOrder(TVIkSortOrder v) { SortOrder_ = v; }
+    TVIkSort Sort() const { return listing_.Sort; }
+    void SetSort(TVIkSort v) { listing_.Sort = v; }
+    TVIkSortDate SortDate() const { return listing_.SortDate; }
+    void SetSortDate(TVIkSortDate v) { listing_.SortDate = v; }
+    TVIkSortOrder SortOrder() const { return listing_.SortOrder; }
+    void SetSortOrder(TVIkSortOrder v) { listing_.SortOrder = v; }
     bool EnableMouseWheel() const { return EnableMouseWheel_; }
     void SetEnableMouseWheel(bool v) { EnableMouseWheel_ = v; }
-    std::int16_t ImageSize() const { return ImageSize_; }
+    std::int16_t ImageSize() const { return listing_.ImageSize; }
     void SetImageSize(std::int16_t v);
-    QString ThumbnailFile() const { return ThumbnailFile_; }
-    void SetThumbnailFile(const QString& v) { ThumbnailFile_ = v; }
+    QString ThumbnailFile() const { return listing_.ThumbnailFile; }
+    void SetThumbnailFile(const QString& v) { listing_.ThumbnailFile = v; }
     bool EnableDragTarget() const { return EnableDragTarget_; }
     void SetEnableDragTarget(bool v) {
         EnableDragTarget_ = v;
@@ -202,7 +203,7 @@ private:
         field = value;
         update();
     }
-    bool displayMode() const { return ReadMode_ == vikThumbRdDsp || ReadMode_ == vikThumbRdDspMultiImg; }
+    bool displayMode() const { return listing_.ReadMode == vikThumbRdDsp || listing_.ReadMode == vikThumbRdDspMultiImg; }
     QSize clientSize() const;
     void layoutGrid();
     void updateScrollBars();
@@ -255,8 +256,8 @@ private:
     std::uint32_t Color_ = 0xFFFFFF;
     std::int16_t ColCount_ = 2, RowCount_ = 2, GapSize_ = 5, EdgeSize_ = 5;
     bool DispFileName_ = false;
-    QString FilePath_;
-    QString FileExt_ = QStringLiteral("BMP;JPG;TIF;PCX;FPX;PNG;GIF;JP2;JPC;J2K;WMF;EMF;DXF;SVG;P21;SFC");
+    // What GetFiles lists and how: path, extensions, read mode, sorting, thumbnail size and file.
+    IkListSettings listing_;
     std::int16_t ScrollStep_ = 1;
     std::uint32_t TextColor_ = 0, TextBackColor_ = 0xFFFFFF;
     bool TextTransparent_ = true;
@@ -264,15 +265,9 @@ private:
     bool SelectTextTransparent_ = true;
     bool ScrollBar_ = true;
     TVIkThumbnailScroll ScrollVH_ = vikThumbVertical;
-    TVIkThumbnailReadMode ReadMode_ = vikThumbRdDsp;
     std::int32_t StartNum_ = 0;
     TVIkThumbnailStyle Style_ = vikButton;
-    TVIkSort Sort_ = vikSortNone;
-    TVIkSortDate SortDate_ = vikSortDateLastWriteTime;
-    TVIkSortOrder SortOrder_ = vikSortOrderInc;
     bool EnableMouseWheel_ = false;
-    std::int16_t ImageSize_ = 96;
-    QString ThumbnailFile_;
     bool EnableDragSource_ = false;
     bool EnableDragTarget_ = false;
     bool EnableArrowKeys_ = false;

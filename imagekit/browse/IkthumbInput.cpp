@@ -57,7 +57,7 @@ void TVIkThumb::mousePressEvent(QMouseEvent* event) {
     const int tile = hitTestTile(grid_, pressPos_.x(), pressPos_.y());
     const int index = tile < 0 ? -1 : tileEntryIndex(tile, ColCount_, RowCount_, ScrollVH_, StartNum_);
     pressedEntry_ = index >= 0 && index < Count() ? index : -1;
-    if (ReadMode_ == vikThumbRdImage || busy_) return;
+    if (listing_.ReadMode == vikThumbRdImage || busy_) return;
     if (pressedEntry_ >= 0) setCursor(SelectCursor_);
     selectAt(pressPos_, ThumbSelectAt::Press, event->modifiers());
 }
@@ -84,7 +84,7 @@ void TVIkThumb::mouseReleaseEvent(QMouseEvent* event) {
         }
         return;
     }
-    if (dragged || ReadMode_ == vikThumbRdImage || busy_) return;
+    if (dragged || listing_.ReadMode == vikThumbRdImage || busy_) return;
     selectAt(event->position().toPoint(), ThumbSelectAt::Release, event->modifiers());
 }
 
@@ -197,8 +197,8 @@ void TVIkThumb::dropEvent(QDropEvent* event) {
 }
 
 int TVIkThumb::DropFiles(const QStringList& paths, const QPoint& pos) {
-    if (busy_ || ReadMode_ == vikThumbRdImage) return 0;
-    if (extList_.isEmpty()) extList_ = IkBrowse::GetPathFileExt(FileExt_);
+    if (busy_ || listing_.ReadMode == vikThumbRdImage) return 0;
+    if (extList_.isEmpty()) extList_ = IkBrowse::GetPathFileExt(listing_.FileExt);
     skipped_ = 0;
     const int tile = hitTestTile(grid_, pos.x(), pos.y());
     int at = tile < 0 ? Count() : tileEntryIndex(tile, ColCount_, RowCount_, ScrollVH_, StartNum_);
@@ -213,7 +213,7 @@ int TVIkThumb::DropFiles(const QStringList& paths, const QPoint& pos) {
         });
         if (listed) continue;
         std::vector<TIKSORTDATA> fresh;
-        appendFileEntries(fresh, folder, name, isMultiImageMode(ReadMode_), SortDate_);
+        appendFileEntries(fresh, folder, name, isMultiImageMode(listing_.ReadMode), listing_.SortDate);
         for (TIKSORTDATA& e : fresh) {
             const int index = at;
             entries_.insert(entries_.begin() + index, e);

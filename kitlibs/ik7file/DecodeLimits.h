@@ -5,7 +5,6 @@
 // coding could produce from it. Codec libraries get their working-memory and work limits
 // from here too, so that a hostile file costs at most these amounts whatever its format.
 
-#include <cstddef>
 #include <cstdint>
 
 namespace kit {
@@ -60,10 +59,8 @@ inline constexpr std::uint64_t kMostJ2kCodeBlocks = std::uint64_t{1} << 21;
 inline constexpr std::uint64_t kMostJ2kPackets = std::uint64_t{1} << 24;
 inline constexpr int kMostJ2kPaletteBits = 16;
 
-// PNG ancillary chunks (text, profiles, chunks the kit does not know): libpng allocates a
-// chunk's declared length before reading it, so the length is bounded, and so is the number
-// of chunks it keeps.
-inline constexpr std::size_t kMostPngChunkBytes = std::size_t{16} << 20;
+// PNG ancillary chunks libpng keeps (text, palettes of suggestions, unknown chunks); their
+// sizes are bounded by the buffer budget, through the allocator libpng is given.
 inline constexpr std::uint32_t kMostPngKeptChunks = 1000;
 
 // Images of one GIF the kit addresses (and counts): giflib keeps a record of every image

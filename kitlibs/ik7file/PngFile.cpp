@@ -46,7 +46,6 @@ struct PngReader {
         png = png_create_read_struct_2(PNG_LIBPNG_VER_STRING, nullptr, pngFatal, pngWarning, nullptr, boundedMalloc,
                                        plainFree);
         if (!png) return;
-        png_set_chunk_malloc_max(png, kMostPngChunkBytes);
         png_set_chunk_cache_max(png, kMostPngKeptChunks);
         info = png_create_info_struct(png);
     }
