@@ -5,6 +5,7 @@
 // the precinct and code-block partition OpenJPEG builds for each tile.
 #include "J2kHeader.h"
 
+#include "ByteReader.h"
 #include "DecodeLimits.h"
 
 #include <algorithm>
@@ -44,23 +45,7 @@ std::uint64_t gridCells(std::int64_t a0, std::int64_t a1, int exponent) {
     return a1 > a0 ? static_cast<std::uint64_t>(ceilDiv(a1, cell) - floorDiv(a0, cell)) : 0;
 }
 
-// Big-endian reads with bounds: a read past the end yields 0.
-class BigEndian {
-public:
-    BigEndian(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
-    std::size_t size() const { return size_; }
-    bool has(std::size_t at, std::size_t bytes) const { return at <= size_ && bytes <= size_ - at; }
-    std::uint8_t u8(std::size_t at) const { return has(at, 1) ? data_[at] : 0; }
-    std::uint16_t u16(std::size_t at) const { return has(at, 2) ? std::uint16_t(data_[at] << 8 | data_[at + 1]) : 0; }
-    std::uint32_t u32(std::size_t at) const { return has(at, 4) ? std::uint32_t(u16(at)) << 16 | u16(at + 2) : 0; }
-    std::uint64_t u64(std::size_t at) const { return has(at, 8) ? std::uint64_t(u32(at)) << 32 | u32(at + 4) : 0; }
-    // The bytes [at, at + bytes); the caller has checked has(at, bytes).
-    BigEndian part(std::size_t at, std::size_t bytes) const { return {data_ + at, bytes}; }
-
-private:
-    const std::uint8_t* data_;
-    std::size_t size_;
-};
+using BigEndian = BigEndianReader;
 
 // Walks the boxes of `area`; `visit(type, contents)` returns false to refuse the file and
 // sets `stop` to end the walk. False when a box's length does not fit.
