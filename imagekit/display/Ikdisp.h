@@ -35,6 +35,8 @@ public:
     bool Refresh();
     void SetDispScale(double scale);
     bool Zoom(int left, int top, int right, int bottom);
+    // Brings the navigation window in step after a display run, scroll or drag.
+    void AfterDispImage();
 
     // Properties (colours are 0x00BBGGRR; 0x8000000F is the button face).
     IKHANDLE ImgHandle() const { return ImgHandle_; }

@@ -1,0 +1,4 @@
+// The display control's navigation window.
+#include "Ikdisp.h"
+
+void TVIkDisp::AfterDispImage() {}
