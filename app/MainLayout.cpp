@@ -13,11 +13,6 @@ DropTarget dropTargetForTab(Tab active) {
     return DropTarget::PageList;
 }
 
-QStringList zoomItems() {
-    return {QStringLiteral("5%"),  QStringLiteral("10%"),  QStringLiteral("25%"),  QStringLiteral("50%"),
-            QStringLiteral("75%"), QStringLiteral("100%"), QStringLiteral("200%"), QStringLiteral("400%")};
-}
-
 QString settingsFilePath(const QString& programDir) { return programDir + QStringLiteral("/RidoreVu.ini"); }
 
 QString informationPageUrl(const QString& executableFileName) {

@@ -1,6 +1,6 @@
 #pragma once
 // Fixed facts of the main window that do not need a window: initial position, settings keys,
-// the zoom list, tab routing of dropped files and the settings file's place.
+// tab routing of dropped files and the settings file's place.
 
 #include <QString>
 #include <QStringList>
@@ -18,9 +18,6 @@ enum class Tab { Build = 0, Split = 1, View = 2 };
 // Which tab receives a drop of files made on the main window.
 enum class DropTarget { PageList, SplitTab, Viewer };
 DropTarget dropTargetForTab(Tab active);
-
-// The items of the viewer's zoom list, in order.
-QStringList zoomItems();
 
 // The settings file beside the executable.
 QString settingsFilePath(const QString& programDir);

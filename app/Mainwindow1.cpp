@@ -4,6 +4,8 @@
 #include "app/Convertwindow2.h"
 #include "app/Convertwindow3.h"
 #include "app/Guard.h"
+#include "app/TabParts.h"
+#include "app/ViewerTab.h"
 #include "Ikcommon.h"
 #include "Ikeffect.h"
 #include "Ikfile.h"
@@ -33,96 +35,9 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-using app::Tab;
+using namespace app;
 using widgets::TGradBox;
 
-namespace {
-
-QAction* makeCommand(QObject* owner, const char* name, const QString& caption, const QString& hint,
-                     bool enabled) {
-    auto* action = new QAction(caption, owner);
-    action->setObjectName(QString::fromLatin1(name));
-    action->setStatusTip(hint);
-    action->setToolTip(hint);
-    action->setEnabled(enabled);
-    return action;
-}
-
-// A tab's caption bar: green-family gradient, yellow outline, black caption with a white low shadow.
-TGradBox* makeCaptionBar(const char* name, const QString& caption, widgets::TColor top, widgets::TColor last) {
-    auto* bar = new TGradBox;
-    bar->setObjectName(QString::fromLatin1(name));
-    bar->SetTopColor(top);
-    bar->SetLastColor(last);
-    bar->SetDrawOutLine(true);
-    bar->SetOutLineColor(widgets::kYellow);
-    bar->SetCaptionLeft(6);
-    bar->SetCaptionTop(5);
-    bar->SetFont3D(true);
-    bar->SetStyle3D(widgets::TFontStyle3D::fsLow3D);
-    bar->SetBackFont(widgets::kWhite);
-    bar->SetCaption(caption);
-    bar->setFixedHeight(22);
-    return bar;
-}
-
-// A strip for speed buttons: silver to white, no outline, no caption.
-TGradBox* makeButtonStrip(const char* name) {
-    auto* strip = new TGradBox;
-    strip->setObjectName(QString::fromLatin1(name));
-    strip->SetTopColor(widgets::kSilver);
-    strip->SetLastColor(widgets::kWhite);
-    strip->setFixedHeight(46);
-    auto* row = new QHBoxLayout(strip);
-    row->setContentsMargins(4, 3, 4, 3);
-    row->setSpacing(1);
-    return strip;
-}
-
-QToolButton* addSpeedButton(TGradBox* strip, const char* name, QAction* command, const QString& caption,
-                            const QString& glyph) {
-    command->setIconText(caption);
-    command->setIcon(QIcon(QStringLiteral(":/glyphs/") + glyph));
-    command->setIconVisibleInMenu(false);
-    auto* button = new QToolButton(strip);
-    button->setObjectName(QString::fromLatin1(name));
-    button->setDefaultAction(command);
-    button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-    button->setAutoRaise(true);
-    button->setIconSize(QSize(16, 16));
-    button->setFixedSize(70, 40);
-    button->setFocusPolicy(Qt::NoFocus);
-    strip->layout()->addWidget(button);
-    return button;
-}
-
-void addBevel(TGradBox* strip) {
-    auto* bevel = new QFrame(strip);
-    bevel->setFrameShape(QFrame::VLine);
-    bevel->setFrameShadow(QFrame::Sunken);
-    bevel->setFixedSize(6, 40);
-    strip->layout()->addWidget(bevel);
-}
-
-void endStrip(TGradBox* strip) { static_cast<QHBoxLayout*>(strip->layout())->addStretch(1); }
-
-QWidget* stackVertically(std::initializer_list<QWidget*> parts, QWidget* body) {
-    auto* panel = new QWidget;
-    auto* column = new QVBoxLayout(panel);
-    column->setContentsMargins(0, 0, 0, 0);
-    column->setSpacing(0);
-    for (QWidget* part : parts) column->addWidget(part);
-    column->addWidget(body, 1);
-    return panel;
-}
-
-QWidget* emptyBody() {
-    auto* body = new QWidget;
-    body->setAutoFillBackground(true);
-    return body;
-}
-
-}  // namespace
 
 TMainForm1::TMainForm1(QWidget* parent) : QMainWindow(parent) {
     // The glyphs live in a static library; naming the resource keeps the linker from dropping it.
@@ -161,7 +76,8 @@ TMainForm1::TMainForm1(QWidget* parent) : QMainWindow(parent) {
         "QTabBar::tab:selected { border-color: #808080; background: #e0e0e0; }"));
     TabSheet1 = createBuildTab();
     TabSheet2 = createSplitTab();
-    TabSheet3 = createViewTab();
+    Viewer = new TViewerTab({V1, V3, V5, V6, V8}, {IkCommon1, IkFile1, IkEffect1});
+    TabSheet3 = Viewer;
     PageControl1->addTab(TabSheet1, QStringLiteral("ﾏﾙﾁTIFFの作成"));
     PageControl1->addTab(TabSheet2, QStringLiteral("ﾏﾙﾁTIFFの分割"));
     PageControl1->addTab(TabSheet3, QStringLiteral("ﾏﾙﾁTIFFの参照"));
@@ -365,34 +281,6 @@ QWidget* TMainForm1::createSplitTab() {
     return stackVertically({GradBox5, GradBox6}, createPageChecks());
 }
 
-QWidget* TMainForm1::createViewTab() {
-    GradBox7 = makeCaptionBar("GradBox7", QStringLiteral("ﾏﾙﾁTIFFの参照"), 7709439, 4227327);
-    GradBox8 = makeButtonStrip("GradBox8");
-    SpeedButton4_1 = addSpeedButton(GradBox8, "SpeedButton4_1", V1, QStringLiteral("ﾌｧｲﾙ読込"), QStringLiteral("load.xpm"));
-    SpeedButton4_2 = addSpeedButton(GradBox8, "SpeedButton4_2", V3, QStringLiteral("ｸﾘｱ"), QStringLiteral("clear.xpm"));
-    addBevel(GradBox8);
-    SpeedButton4_3 = addSpeedButton(GradBox8, "SpeedButton4_3", V5, QStringLiteral("左回転"), QStringLiteral("rotleft.xpm"));
-    SpeedButton4_4 = addSpeedButton(GradBox8, "SpeedButton4_4", V6, QStringLiteral("右回転"), QStringLiteral("rotright.xpm"));
-    addBevel(GradBox8);
-    SpeedButton4_5 = addSpeedButton(GradBox8, "SpeedButton4_5", V8, QStringLiteral("ﾅﾋﾞｹﾞｰﾄ"), QStringLiteral("navigate.xpm"));
-    addBevel(GradBox8);
-
-    ComboBox1 = new QComboBox(GradBox8);
-    ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
-    QFont large = ComboBox1->font();
-    large.setPixelSize(32);
-    ComboBox1->setFont(large);
-    ComboBox1->setFixedWidth(100);
-    ComboBox1->setMaxVisibleItems(12);
-    ComboBox1->setToolTip(QStringLiteral("ズーム"));
-    ComboBox1->setStatusTip(QStringLiteral("ズーム"));
-    ComboBox1->addItems(app::zoomItems());
-    ComboBox1->setCurrentIndex(-1);
-    GradBox8->layout()->addWidget(ComboBox1);
-    endStrip(GradBox8);
-    return stackVertically({GradBox7, GradBox8}, emptyBody());
-}
-
 app::Tab TMainForm1::ActiveTab() const { return static_cast<Tab>(PageControl1->currentIndex()); }
 
 void TMainForm1::showTab(Tab tab) { PageControl1->setCurrentIndex(static_cast<int>(tab)); }
@@ -420,8 +308,9 @@ void TMainForm1::FormShow() {
     const int left = ini.readInteger(QStringLiteral("SET"), QStringLiteral("M_LEFT"), x());
     move(left, top);
     // The scale is applied when a page is next shown, so no change handler runs here.
-    const QSignalBlocker quiet(ComboBox1);
-    ComboBox1->setCurrentIndex(ini.readInteger(QStringLiteral("SET"), QStringLiteral("ZOOM"), ComboBox1->currentIndex()));
+    QComboBox* zoom = Viewer->ComboBox1;
+    const QSignalBlocker quiet(zoom);
+    zoom->setCurrentIndex(ini.readInteger(QStringLiteral("SET"), QStringLiteral("ZOOM"), zoom->currentIndex()));
     if (ConvertForm1) ConvertForm1->LoadSettings(ini);
     if (ConvertForm2) ConvertForm2->LoadSettings(ini);
     if (ConvertForm3) ConvertForm3->LoadSettings(ini);
@@ -431,12 +320,13 @@ void TMainForm1::FormClose() {
     platform::Profile ini(app::settingsFilePath(ProgramDir));
     ini.writeInteger(QStringLiteral("SET"), QStringLiteral("M_TOP"), y());
     ini.writeInteger(QStringLiteral("SET"), QStringLiteral("M_LEFT"), x());
-    ini.writeInteger(QStringLiteral("SET"), QStringLiteral("ZOOM"), ComboBox1->currentIndex());
+    ini.writeInteger(QStringLiteral("SET"), QStringLiteral("ZOOM"), Viewer->ComboBox1->currentIndex());
     if (ConvertForm1) ConvertForm1->SaveSettings(ini);
     if (ConvertForm2) ConvertForm2->SaveSettings(ini);
     if (ConvertForm3) ConvertForm3->SaveSettings(ini);
     // A settings file that cannot be written must not keep the program from closing.
     ini.flush();
+    Viewer->CloseStep();
     stopScanner();
 }
 
@@ -476,7 +366,7 @@ app::DropTarget TMainForm1::FilesDropped(const QStringList& paths) {
     switch (target) {
         case app::DropTarget::PageList: PageListDropFiles(paths); break;
         case app::DropTarget::SplitTab: SplitDropFiles(paths); break;
-        case app::DropTarget::Viewer: break;  // the viewer takes no files yet
+        case app::DropTarget::Viewer: Viewer->DropFiles(paths); break;
     }
     return target;
 }

@@ -30,6 +30,7 @@ class TConvertForm1;
 class TConvertForm2;
 class TConvertForm3;
 class TProgressForm1;
+class TViewerTab;
 
 namespace widgets {
 class TGradBox;
@@ -58,8 +59,6 @@ public:
     widgets::TGradBox* GradBox4 = nullptr;
     widgets::TGradBox* GradBox5 = nullptr;
     widgets::TGradBox* GradBox6 = nullptr;
-    widgets::TGradBox* GradBox7 = nullptr;
-    widgets::TGradBox* GradBox8 = nullptr;
 
     QMenu* F0 = nullptr;
     QMenu* S0 = nullptr;
@@ -102,13 +101,9 @@ public:
     QToolButton* SpeedButton3_1 = nullptr;
     QToolButton* SpeedButton3_2 = nullptr;
     QToolButton* SpeedButton3_3 = nullptr;
-    QToolButton* SpeedButton4_1 = nullptr;
-    QToolButton* SpeedButton4_2 = nullptr;
-    QToolButton* SpeedButton4_3 = nullptr;
-    QToolButton* SpeedButton4_4 = nullptr;
-    QToolButton* SpeedButton4_5 = nullptr;
 
-    QComboBox* ComboBox1 = nullptr;
+    // The viewer tab; its commands are V1, V3, V5, V6 and V8.
+    TViewerTab* Viewer = nullptr;
 
     // The other windows, created after this one; set once they exist.
     TConvertForm1* ConvertForm1 = nullptr;
@@ -215,7 +210,6 @@ private:
     void createMenus();
     QWidget* createBuildTab();
     QWidget* createSplitTab();
-    QWidget* createViewTab();
     QWidget* createPageList();
     QWidget* createSourceList();
     void startScanner();

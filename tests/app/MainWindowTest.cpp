@@ -1,6 +1,7 @@
 #include "app/Guard.h"
 #include "platform/Profile.h"
 #include "app/Mainwindow1.h"
+#include "app/ViewerTab.h"
 #include "app/Windows.h"
 #include "Ikcommon.h"
 #include "Ikinit.h"
@@ -50,8 +51,8 @@ protected:
 TEST_F(MainWindowTest, FirstStartWithoutSettingsFileThenCloseWritesTheKeys) {
     window.show();
     EXPECT_EQ(window.pos(), QPoint(127, 98));
-    EXPECT_EQ(window.ComboBox1->count(), 8);
-    EXPECT_EQ(window.ComboBox1->currentIndex(), -1);
+    EXPECT_EQ(window.Viewer->ComboBox1->count(), 8);
+    EXPECT_EQ(window.Viewer->ComboBox1->currentIndex(), -1);
     EXPECT_EQ(window.PageControl1->currentIndex(), 0);
     window.close();
     EXPECT_EQ(readFile(iniPath()), QByteArray("[SET]\nM_TOP=98\nM_LEFT=127\nZOOM=-1\n"));
@@ -61,8 +62,8 @@ TEST_F(MainWindowTest, StoredPositionAndZoomAreAppliedAsStored) {
     writeFile(iniPath(), "[set]\nm_top=-5000\nM_LEFT=30\nZOOM=6\n");
     window.show();
     EXPECT_EQ(window.pos(), QPoint(30, -5000));
-    EXPECT_EQ(window.ComboBox1->currentText(), QStringLiteral("200%"));
-    window.ComboBox1->setCurrentIndex(2);
+    EXPECT_EQ(window.Viewer->ComboBox1->currentText(), QStringLiteral("200%"));
+    window.Viewer->ComboBox1->setCurrentIndex(2);
     window.close();
     EXPECT_EQ(readFile(iniPath()), QByteArray("[set]\nM_TOP=-5000\nM_LEFT=30\nZOOM=2\n"));
 }
@@ -70,12 +71,12 @@ TEST_F(MainWindowTest, StoredPositionAndZoomAreAppliedAsStored) {
 TEST_F(MainWindowTest, ZoomIndexNamingNoItemLeavesNoSelectionAndRunsNoChangeHandler) {
     writeFile(iniPath(), "[SET]\nZOOM=8\n");
     int changes = 0;
-    QObject::connect(window.ComboBox1, &QComboBox::currentIndexChanged, [&] { ++changes; });
+    QObject::connect(window.Viewer->ComboBox1, &QComboBox::currentIndexChanged, [&] { ++changes; });
     window.show();
-    EXPECT_EQ(window.ComboBox1->currentIndex(), -1);
+    EXPECT_EQ(window.Viewer->ComboBox1->currentIndex(), -1);
     writeFile(iniPath(), "[SET]\nZOOM=3\n");
     window.FormShow();
-    EXPECT_EQ(window.ComboBox1->currentIndex(), 3);
+    EXPECT_EQ(window.Viewer->ComboBox1->currentIndex(), 3);
     EXPECT_EQ(changes, 0);
 }
 
@@ -140,9 +141,9 @@ TEST_F(MainWindowTest, ButtonsAndMenuTwinsShareStateAndHint) {
                           {window.SpeedButton1_5, window.F7, false}, {window.SpeedButton2_1, window.S1, true},
                           {window.SpeedButton2_2, window.S2, true},  {window.SpeedButton3_1, window.E1, true},
                           {window.SpeedButton3_2, window.E2, false}, {window.SpeedButton3_3, window.E4, false},
-                          {window.SpeedButton4_1, window.V1, true},  {window.SpeedButton4_2, window.V3, false},
-                          {window.SpeedButton4_3, window.V5, false}, {window.SpeedButton4_4, window.V6, false},
-                          {window.SpeedButton4_5, window.V8, false}};
+                          {window.Viewer->SpeedButton4_1, window.V1, true},  {window.Viewer->SpeedButton4_2, window.V3, false},
+                          {window.Viewer->SpeedButton4_3, window.V5, false}, {window.Viewer->SpeedButton4_4, window.V6, false},
+                          {window.Viewer->SpeedButton4_5, window.V8, false}};
     for (const Pair& p : pairs) {
         const std::string name = p.button->objectName().toStdString();
         EXPECT_EQ(p.button->isEnabled(), p.initially) << name;
@@ -183,9 +184,9 @@ TEST_F(MainWindowTest, CaptionBarsCarryTheirCaptionsAndColours) {
     EXPECT_EQ(window.GradBox1->Caption(), QStringLiteral("ファイルから作成"));
     EXPECT_EQ(window.GradBox3->Caption(), QStringLiteral("TWAIN機器（スキャナ・デジカメ等）から作成"));
     EXPECT_EQ(window.GradBox5->Caption(), QStringLiteral("ﾏﾙﾁTIFFの分割（エクスポート）"));
-    EXPECT_EQ(window.GradBox7->Caption(), QStringLiteral("ﾏﾙﾁTIFFの参照"));
-    EXPECT_EQ(window.GradBox7->TopColor(), 7709439);
-    EXPECT_EQ(window.GradBox7->LastColor(), 4227327);
+    EXPECT_EQ(window.Viewer->GradBox7->Caption(), QStringLiteral("ﾏﾙﾁTIFFの参照"));
+    EXPECT_EQ(window.Viewer->GradBox7->TopColor(), 7709439);
+    EXPECT_EQ(window.Viewer->GradBox7->LastColor(), 4227327);
     EXPECT_TRUE(window.GradBox2->Caption().isEmpty());
     EXPECT_FALSE(window.GradBox2->DrawOutLine());
 }
