@@ -13,22 +13,9 @@
 #include "platform/desktop/Prompts.h"
 #include "platform/desktop/Shell.h"
 #include "widgets/Mccbox.h"
+#include "widgets/lib/FixedRowHeight.h"
 
 #include <QListWidget>
-#include <QStyledItemDelegate>
-
-namespace {
-
-// Rows of the source list are 12 pixels high.
-class FixedRowHeight final : public QStyledItemDelegate {
-public:
-    using QStyledItemDelegate::QStyledItemDelegate;
-    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
-        return {QStyledItemDelegate::sizeHint(option, index).width(), 12};
-    }
-};
-
-}  // namespace
 
 QWidget* TMainForm1::createSourceList() {
     if (!ListBox1) {
@@ -36,7 +23,7 @@ QWidget* TMainForm1::createSourceList() {
         ListBox1->setObjectName(QStringLiteral("ListBox1"));
         ListBox1->setSelectionMode(QAbstractItemView::SingleSelection);
         ListBox1->setUniformItemSizes(true);
-        ListBox1->setItemDelegate(new FixedRowHeight(ListBox1));
+        ListBox1->setItemDelegate(new widgets::FixedRowHeight(12, ListBox1));  // rows 12 pixels high
         const QString hint = QStringLiteral("インストールされているTWAINソース一覧");
         ListBox1->setToolTip(hint);
         ListBox1->setStatusTip(hint);

@@ -12,6 +12,7 @@
 #include "Ikfile.h"
 #include "platform/GlobalMemory.h"
 #include "platform/desktop/Prompts.h"
+#include "widgets/lib/FixedRowHeight.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -53,6 +54,7 @@ TViewerTab::TViewerTab(const Commands& commands, const Kit& kit, QWidget* parent
     ComboBox1->setFont(large);
     ComboBox1->setFixedWidth(100);
     ComboBox1->setMaxVisibleItems(12);
+    ComboBox1->setItemDelegate(new widgets::FixedRowHeight(33, ComboBox1));
     ComboBox1->setToolTip(QStringLiteral("ズーム"));
     ComboBox1->setStatusTip(QStringLiteral("ズーム"));
     ComboBox1->addItems(zoomItems());
@@ -91,6 +93,7 @@ QWidget* TViewerTab::createBody() {
     IkThumb1 = new TVIkThumb(body);
     IkThumb1->setObjectName(QStringLiteral("IkThumb1"));
     IkThumb1->setFixedWidth(kThumbColumnWidth);
+    IkThumb1->SetAppearance(vikLowered);
     IkThumb1->SetColor(kGrey);
     IkThumb1->SetColCount(1);
     IkThumb1->SetRowCount(5);
