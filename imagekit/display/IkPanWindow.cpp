@@ -106,6 +106,13 @@ IkPanWindow::IkPanWindow(TVIkDisp* owner) : QWidget(owner, Qt::Tool), owner_(own
     setMouseTracking(true);
     setWindowTitle(QString::fromLatin1(kInitialTitle));
     setCursor(owner->PanWindowCursor());
+    owner->installEventFilter(this);
+}
+
+// A display placed in another window takes its shown navigation window along.
+bool IkPanWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == owner_ && event->type() == QEvent::ParentChange && isVisible()) followOwnerWindow();
+    return false;
 }
 
 void IkPanWindow::applyStyle(bool closeBox, bool caption) {

@@ -311,6 +311,7 @@ void TVIkDisp::SetScrollBar(bool value) {
     if (imageUsable() && mode_ == vikActualSize) {
         imageDispInit();
         imageDispMain(nullptr, nullptr, false);
+        AfterDispImage();
     }
 }
 

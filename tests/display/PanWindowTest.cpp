@@ -351,7 +351,15 @@ TEST_F(Pan, DisplayRunsKeepTheWindowInStep) {
     ASSERT_TRUE(d.ShowPanWindow(true));
     ASSERT_TRUE(d.Display(vikScale));
     EXPECT_FALSE(d.PanWindow()->isVisible());
-    EXPECT_EQ(events.size(), 2u);
+    // Clearing hides it at the paint that shows the empty area.
+    ASSERT_TRUE(d.Display(vikActualSize));
+    ASSERT_TRUE(d.ShowPanWindow(true));
+    ASSERT_TRUE(d.Display(vikClear));
+    EXPECT_TRUE(d.PanWindow()->isVisible());
+    QImage surface(d.size(), QImage::Format_RGB32);
+    d.render(&surface);
+    EXPECT_FALSE(d.PanWindow()->isVisible());
+    EXPECT_EQ(events.size(), 3u);
 }
 
 TEST_F(Pan, EachDisplayOwnsItsWindowUntilItIsDestroyed) {
@@ -380,17 +388,19 @@ TEST_F(Pan, EachDisplayOwnsItsWindowUntilItIsDestroyed) {
     EXPECT_EQ(entry(third).owner, &third);
 }
 
-TEST_F(Pan, NeverTakesTheKeyboardFocus) {
-    // The display is placed in its window after it was made.
+TEST_F(Pan, BelongsToTheWindowTheDisplayIsPlacedInAndNeverTakesTheFocus) {
     auto holder = std::make_unique<QWidget>();
-    auto* d0 = new TVIkDisp;
-    d0->setParent(holder.get());
     QWidget& main = *holder;
     main.resize(400, 300);
+    auto* d0 = new TVIkDisp;
     TVIkDisp& d = *d0;
     d.resize(300, 200);
     d.SetImgHandle(whitePage(1000, 800));
     ASSERT_TRUE(d.Display(vikActualSize));
+    // Shown once before the display is placed in its window.
+    ASSERT_TRUE(d.ShowPanWindow(true));
+    ASSERT_TRUE(d.ShowPanWindow(false));
+    d.setParent(holder.get());
     main.show();
     main.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&main));
