@@ -101,7 +101,6 @@ IkPanWindow::IkPanWindow(TVIkDisp* owner) : QWidget(owner, Qt::Tool), owner_(own
     drag = PanDrag{};
     setAttribute(Qt::WA_ShowWithoutActivating);
     setAttribute(Qt::WA_OpaquePaintEvent);
-    setAttribute(Qt::WA_DeleteOnClose, false);
     setFocusPolicy(Qt::NoFocus);
     setMouseTracking(true);
     setWindowTitle(QString::fromLatin1(kInitialTitle));

@@ -294,10 +294,10 @@ TEST_F(Pan, PressOutsideTheRectangleNeitherGrabsNorScrolls) {
 
 TEST_F(Pan, CloseBoxHidesAndTheNextShowOpensWhereTheUserLeftIt) {
     TVIkDisp& d = make(whitePage(1000, 800));
-    d.SetPanWindowCaption(QStringLiteral("ﾅﾋﾞｹﾞｰﾄｳｨﾝﾄﾞｳ"));
-    d.SetPanWindowCloseBox(true);
     d.SetPanWindowLeft(110);
     d.SetPanWindowTop(198);
+    d.SetPanWindowCaption(QStringLiteral("ﾅﾋﾞｹﾞｰﾄｳｨﾝﾄﾞｳ"));
+    d.SetPanWindowCloseBox(true);
     ASSERT_TRUE(d.ShowPanWindow(true));
     QWidget* w = d.PanWindow();
     EXPECT_EQ(w->frameGeometry().topLeft(), QPoint(110, 198));
