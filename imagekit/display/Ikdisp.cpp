@@ -23,9 +23,11 @@ TVIkDisp::TVIkDisp(QWidget* parent) : QWidget(parent), attachment_(vikGroupMain)
     vBar_->hide();
     if (IkVectorGdipStart) gdipToken_ = IkVectorGdipStart();
     layout_ = Ikutils::computeLayout(width(), height(), 0, 0, 0, 0, DispScale_, false, false, false);
+    createPanWindow();
 }
 
 TVIkDisp::~TVIkDisp() {
+    destroyPanWindow();
     releaseCopy(GrayCopy_);
     releaseCopy(RefinedCopy_);
     if (IkVectorGdipEnd) IkVectorGdipEnd(gdipToken_);
@@ -89,10 +91,14 @@ void TVIkDisp::paintSurface(QPainter& p) {
     if (mode_ == vikClear) {
         hideScrollBars();
         drawEmpty(p);
+        if (panVisible()) hidePanWindow();
         return;
     }
     const IkRect client = clientIncl();
-    if (!imageDispMain(&p, &client, false)) drawEmpty(p);
+    if (!imageDispMain(&p, &client, false)) {
+        drawEmpty(p);
+        if (panVisible() && !toOtherDevice_) hidePanWindow();
+    }
 }
 
 void TVIkDisp::PaintTo(QPainter& target) {
@@ -181,6 +187,7 @@ bool TVIkDisp::imageDispMain(QPainter* dc, const IkRect* rectIncl, bool scrollSt
         if (layout_.hBar) hBar_->setValue(SrcRect_.left);
         if (layout_.vBar) vBar_->setValue(SrcRect_.top);
     }
+    if (mode_ != vikActualSize && panVisible()) hidePanWindow();
     DispCenterX_ = DispCenterY_ = 0;
     if (drawnOnDisplay_)
         DoEndDispImage(DrawnRect_.left, DrawnRect_.top, SrcRect_.left, SrcRect_.top, SrcRect_.right, SrcRect_.bottom,
@@ -189,6 +196,7 @@ bool TVIkDisp::imageDispMain(QPainter* dc, const IkRect* rectIncl, bool scrollSt
 }
 
 void TVIkDisp::SetImgHandle(IKHANDLE image) {
+    panRecordedScale_ = 0;
     ScaleWidth_ = ScaleHeight_ = 1.0;
     hBar_->setValue(0);
     vBar_->setValue(0);
@@ -197,6 +205,8 @@ void TVIkDisp::SetImgHandle(IKHANDLE image) {
     releaseCopy(GrayCopy_);
     releaseCopy(RefinedCopy_);
     refinedKey_ = RefinedKey{};
+    const bool panWasVisible = panVisible();
+    if (panWasVisible) hidePanWindow();
     if (!imageUsable() || !platform::globalIsValid(image)) {
         // The old picture stays on the surface until the next paint.
         ImgHandle_ = 0;
@@ -213,6 +223,10 @@ void TVIkDisp::SetImgHandle(IKHANDLE image) {
     Ydpi_ = ydpi > 0 ? ydpi : 72;
     imageDispInit();
     imageDispMain(nullptr, nullptr, false);
+    if (panWasVisible && mode_ == vikActualSize) {
+        showPanImage();
+        dispPanRect();
+    }
 }
 
 bool TVIkDisp::Display(TVIkDispMode mode) {
@@ -244,7 +258,12 @@ bool TVIkDisp::Display(TVIkDispMode mode) {
         if (BorderVisible_) drawDispAreaOuter(*p, clientIncl());
         endSurface();
     }
-    return imageDispMain(nullptr, nullptr, false);
+    const bool drawn = imageDispMain(nullptr, nullptr, false);
+    if (drawn) {
+        if (panVisible() && mode_ == vikActualSize && panRecordedScale_ == 0) setPanWindowSize();
+        AfterDispImage();
+    }
+    return drawn;
 }
 
 bool TVIkDisp::Refresh() {
@@ -271,6 +290,10 @@ bool TVIkDisp::Zoom(int left, int top, int right, int bottom) {
     DispScale_ = Ikutils::zoomScale(layout_.dispIncl, left, top, right, bottom);
     imageDispInit();
     if (imageDispMain(nullptr, nullptr, false)) ErrorCode_ = kStatusOk;
+    if (panVisible() && mode_ == vikActualSize) {
+        showPanImage();
+        dispPanRect();
+    }
     return true;
 }
 
@@ -288,6 +311,7 @@ void TVIkDisp::SetScrollBar(bool value) {
     if (imageUsable() && mode_ == vikActualSize) {
         imageDispInit();
         imageDispMain(nullptr, nullptr, false);
+        AfterDispImage();
     }
 }
 

@@ -9,6 +9,7 @@
 #include "IkStatus.h"
 #include "Ikutils.h"
 
+#include <QCursor>
 #include <QImage>
 #include <QWidget>
 
@@ -16,6 +17,7 @@
 #include <functional>
 
 class QScrollBar;
+class IkPanWindow;
 
 enum TVIkMouseWheel : std::uint8_t { vikDisable = 0, vikVertical = 1, vikHorizontal = 2 };
 
@@ -105,6 +107,40 @@ public:
     // copied at (0, 0); DrawnRect is not changed and OnEndDispImage does not fire.
     void PaintTo(QPainter& target);
 
+    // Navigation window: a tool window with the whole image and the visible part marked.
+    bool ShowPanWindow(bool show);
+    void UpdatePanWindow();
+    void ClearPanWindow(bool fill);
+    QWidget* PanWindow() const;
+    bool ShowInPanWindow() const { return ShowInPanWindow_; }
+    void SetShowInPanWindow(bool value);
+    std::int16_t PanWindowLeft() const { return PanWindowLeft_; }
+    void SetPanWindowLeft(std::int16_t value);
+    std::int16_t PanWindowTop() const { return PanWindowTop_; }
+    void SetPanWindowTop(std::int16_t value);
+    std::int16_t PanWindowSize() const { return PanWindowSize_; }
+    void SetPanWindowSize_Prop(std::int16_t value);
+    QString PanWindowCaption() const { return PanWindowCaption_; }
+    void SetPanWindowCaption(const QString& value);
+    bool PanWindowCloseBox() const { return PanWindowCloseBox_; }
+    void SetPanWindowCloseBox(bool value);
+    bool PanWindowRectRev() const { return PanWindowRectRev_; }
+    void SetPanWindowRectRev(bool value);
+    std::uint32_t PanWindowRectColor() const { return PanWindowRectColor_; }
+    void SetPanWindowRectColor(std::uint32_t value);
+    std::uint32_t PanWindowColor() const { return PanWindowColor_; }
+    void SetPanWindowColor(std::uint32_t value);
+    bool PanWindowRefine1BitImage() const { return PanWindowRefine1BitImage_; }
+    void SetPanWindowRefine1BitImage(bool value);
+    QCursor PanWindowCursor() const { return PanWindowCursor_; }
+    void SetPanWindowCursor(const QCursor& value);
+    QCursor PanWindowRectCursor() const { return PanWindowRectCursor_; }
+    void SetPanWindowRectCursor(const QCursor& value) { PanWindowRectCursor_ = value; }
+    double PanScaleX() const { return PanScaleX_; }
+    double PanScaleY() const { return PanScaleY_; }
+    std::function<void(TVIkDisp* sender, bool show)> OnPanWindow;
+    virtual void DoPanWindow(bool show);
+
 protected:
     virtual void DoEndDispImage(int originX, int originY, int left, int top, int right, int bottom,
                                 double scaleWidth, double scaleHeight);
@@ -179,4 +215,30 @@ private:
     bool surfaceCurrent_ = false;  // the surface holds what a display run drew since the last paint
     QScrollBar* hBar_;
     QScrollBar* vBar_;
+
+    // Navigation window (IkdispPan.cpp, IkPanWindow.cpp).
+    friend class IkPanWindow;
+    bool panVisible() const;
+    void createPanWindow();
+    void destroyPanWindow();
+    void hidePanWindow();
+    void setPanWindowSize();
+    void showPanImage();
+    void dispPanRect();
+    void scrollFromPan(int startX, int startY);
+    void restylePanWindow();
+    IkPanWindow* panWindow_ = nullptr;
+    double panRecordedScale_ = 0;
+    double PanScaleX_ = 0, PanScaleY_ = 0;
+    bool ShowInPanWindow_ = true;
+    std::int16_t PanWindowLeft_ = 0, PanWindowTop_ = 0;
+    std::int16_t PanWindowSize_ = 200;
+    QString PanWindowCaption_;
+    bool PanWindowCloseBox_ = false;
+    bool PanWindowRectRev_ = false;
+    std::uint32_t PanWindowRectColor_ = 0;
+    std::uint32_t PanWindowColor_ = 0xFFFFFF;
+    bool PanWindowRefine1BitImage_ = true;
+    QCursor PanWindowCursor_{Qt::ArrowCursor};
+    QCursor PanWindowRectCursor_{Qt::SizeAllCursor};
 };

@@ -1,5 +1,6 @@
 // Display geometry as pure functions.
 #include "display/Ikutils.h"
+#include "display/PanGeometry.h"
 
 #include <gtest/gtest.h>
 
@@ -120,6 +121,73 @@ TEST(DisplayGeometry, MarginsAreStripsAroundThePicture) {
 TEST(DisplayGeometry, ZoomTakesTheSmallerScale) {
     EXPECT_DOUBLE_EQ(zoomScale(dispOf(400, 300), 0, 0, 99, 199), 1.5);
     EXPECT_DOUBLE_EQ(zoomScale(dispOf(400, 300), 10, 10, 19, 19), 30.0);
+}
+
+TEST(NavigationGeometry, WindowSizeKeepsTheImageProportionOnTheLongerSide) {
+    struct Case {
+        int imageWidth, imageHeight, size, caption;
+        PanGeometry::PanSize expected;
+    };
+    const Case cases[] = {
+        {2480, 3508, 200, 22, {141, 222}},  // A4 portrait page: 200 × 2480 ÷ 3508 = 141.39
+        {3508, 2480, 200, 0, {200, 141}},
+        {500, 500, 200, 0, {200, 200}},     // square: both sides the size
+        {1000, 3, 200, 0, {200, 1}},        // 0.6 rounds up
+        {1000, 2, 200, 18, {200, 18}},      // 0.4 rounds down to nothing but the caption
+        {1, 1, 0, 0, {0, 0}},
+        {0, 100, 200, 20, {0, 0}},          // no image, no size
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(PanGeometry::windowSize(c.imageWidth, c.imageHeight, c.size, c.caption), c.expected)
+            << c.imageWidth << "x" << c.imageHeight << " size " << c.size;
+}
+
+TEST(NavigationGeometry, VisiblePartIsScaledAndPushedBackInsideTheClient) {
+    struct Case {
+        int startX, startY;
+        IkRect src;
+        double scaleX, scaleY;
+        int cw, ch;
+        IkRect expected;
+    };
+    const Case cases[] = {
+        {0, 0, {0, 0, 299, 199}, 0.2, 0.2, 200, 160, {0, 0, 60, 40}},
+        {500, 250, {500, 250, 799, 449}, 0.2, 0.2, 200, 160, {100, 50, 160, 90}},
+        // Rounded positions can overshoot: the rectangle then ends at the client's edge.
+        {703, 603, {703, 603, 1002, 802}, 0.2, 0.2, 200, 160, {140, 120, 200, 160}},
+        {997, 797, {997, 797, 1296, 996}, 0.2, 0.2, 200, 160, {140, 120, 200, 160}},
+        // A part larger than the image reaches out of the left and top.
+        {0, 0, {0, 0, 1199, 999}, 0.2, 0.2, 200, 160, {-40, -40, 200, 160}},
+        // The two scales of a stretched thumbnail differ.
+        {100, 100, {100, 100, 199, 199}, 0.1, 0.05, 200, 160, {10, 5, 20, 10}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(PanGeometry::visibleRect(c.startX, c.startY, c.src, c.scaleX, c.scaleY, c.cw, c.ch), c.expected)
+            << c.startX << "," << c.startY;
+}
+
+TEST(NavigationGeometry, DragPointGivesTheStartNeverNegative) {
+    struct Case {
+        int x, y, grabX, grabY;
+        double scaleX, scaleY;
+        PanGeometry::PanStart expected;
+    };
+    const Case cases[] = {
+        {30, 20, 10, 10, 0.2, 0.2, {100, 50}},
+        {31, 20, 10, 10, 0.2, 0.2, {105, 50}},
+        {30, 20, 10, 10, 0.3, 0.25, {67, 40}},     // 66.67 rounds up, 40 exact
+        {5, 3, 10, 10, 0.2, 0.2, {0, 0}},          // left of and above the image: column and row 0
+        {10, 10, 10, 10, 0.2, 0.2, {0, 0}},
+        {50, 50, 0, 0, 0, 0.2, {0, 0}},            // no thumbnail scale, no move
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(PanGeometry::dragStart(c.x, c.y, c.grabX, c.grabY, c.scaleX, c.scaleY), c.expected)
+            << c.x << "," << c.y;
+    const IkRect r{10, 20, 70, 60};
+    EXPECT_TRUE(PanGeometry::grabs(r, 10, 20));
+    EXPECT_TRUE(PanGeometry::grabs(r, 70, 60));  // right and bottom edges included
+    EXPECT_FALSE(PanGeometry::grabs(r, 71, 40));
+    EXPECT_FALSE(PanGeometry::grabs(r, 40, 19));
 }
 
 }  // namespace
