@@ -74,6 +74,7 @@ TViewerTab::TViewerTab(const Commands& commands, const Kit& kit, QWidget* parent
     connectCommand(commands.V3, this, [this] { SpeedButton4_2Click(); });
     connectCommand(commands.V5, this, [this] { SpeedButton4_3Click(); });
     connectCommand(commands.V6, this, [this] { SpeedButton4_4Click(); });
+    connectCommand(commands.V8, this, [this] { SpeedButton4_5Click(); });
     // Only the user's choice applies a scale; settings read at start-up do not.
     connect(ComboBox1, &QComboBox::activated, this, [this] { runGuarded([this] { ComboBox1Change(); }); });
 }
@@ -122,6 +123,8 @@ QWidget* TViewerTab::createBody() {
     IkDisp1->SetScrollDrag(true);
     IkDisp1->SetColor(kLightYellow);
     IkDisp1->SetInvalidHatchPattern(false);
+    IkDisp1->SetPanWindowCaption(QStringLiteral("ﾅﾋﾞｹﾞｰﾄｳｨﾝﾄﾞｳ"));
+    IkDisp1->SetPanWindowCloseBox(true);
 
     row->addWidget(IkThumb1);
     row->addWidget(IkDisp1, 1);
@@ -222,6 +225,13 @@ void TViewerTab::rotate(std::int32_t angle) {
     IkDisp1->SetImgHandle(turned);
     ComboBox1Change();
     IkDisp1->Refresh();
+}
+
+void TViewerTab::SpeedButton4_5Click() {
+    const QWidget* main = window();
+    IkDisp1->SetPanWindowTop(static_cast<std::int16_t>(main->y() + kPanWindowDy));
+    IkDisp1->SetPanWindowLeft(static_cast<std::int16_t>(main->x() + kPanWindowDx));
+    IkDisp1->ShowPanWindow(commands_.V8->isChecked());
 }
 
 void TViewerTab::SpeedButton4_2Click() {

@@ -69,6 +69,9 @@ public:
     void ComboBox1Change();
     void SpeedButton4_3Click();  // rotate left
     void SpeedButton4_4Click();  // rotate right
+    // The navigation command: the button and the menu item share one checkable command, so
+    // its check mark is the button's down state, toggled before this runs.
+    void SpeedButton4_5Click();
     void SpeedButton4_2Click();  // clear
     // Run by the main window's close sequence: lets go of the shown page.
     void CloseStep();

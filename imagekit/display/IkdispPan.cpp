@@ -60,10 +60,15 @@ void TVIkDisp::showPanImage() {
     if (!e) return;
     panWindow_->setWindowTitle(PanWindowCaption_);
     if (!panWindow_->isVisible()) {
-        panWindow_->move(PanWindowLeft_, PanWindowTop_);
+        const QPoint outer(PanWindowLeft_, PanWindowTop_);
+        panWindow_->move(outer);
         if (e->windowWidth > 0 && e->windowHeight > 0)
             panWindow_->resize(panWindow_->clientSizeFor(e->windowWidth, e->windowHeight));
         panWindow_->show();
+        // A platform that learns the frame only at the show may have put the client there.
+        if (panWindow_->frameGeometry().topLeft() != outer) panWindow_->move(outer);
+        PanWindowLeft_ = static_cast<std::int16_t>(outer.x());
+        PanWindowTop_ = static_cast<std::int16_t>(outer.y());
         panWindow_->followOwnerWindow();
     }
     const QSize client = panWindow_->clientRect().size();

@@ -11,6 +11,7 @@
 #include "support/ScriptedPrompts.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QFile>
 #include <QTemporaryDir>
@@ -245,6 +246,45 @@ TEST_F(ViewerTab, ClearEmptiesTheViewerAndDisablesItsGroup) {
     EXPECT_EQ(display().ImgHandle(), 0u);
     EXPECT_FALSE(platform::globalIsValid(page));
     EXPECT_FALSE(viewerGroupEnabled());
+}
+
+TEST_F(ViewerTab, NavigationOpensBesideTheMainWindowAndAThumbnailClickHidesItWhileTheButtonStaysDown) {
+    loadByDialog(makeTiff(3));
+    main().show();
+    main().move(100, 50);
+    QWidget* pan = display().PanWindow();
+    ASSERT_NE(pan, nullptr);
+    EXPECT_EQ(display().PanWindowCaption(), QStringLiteral("ﾅﾋﾞｹﾞｰﾄｳｨﾝﾄﾞｳ"));
+    EXPECT_TRUE(display().PanWindowCloseBox());
+
+    viewer().SpeedButton4_5->click();
+    EXPECT_TRUE(viewer().SpeedButton4_5->isChecked());
+    EXPECT_TRUE(main().V8->isChecked());
+    EXPECT_TRUE(pan->isVisible());
+    QApplication::processEvents();
+    EXPECT_EQ(display().PanWindowLeft(), 110);
+    EXPECT_EQ(display().PanWindowTop(), 198);
+
+    clickThumbnail(1);
+    EXPECT_EQ(shown(), (Shown{60, 30, pageColour(2)}));
+    EXPECT_FALSE(pan->isVisible());
+    EXPECT_TRUE(viewer().SpeedButton4_5->isChecked());
+    EXPECT_TRUE(main().V8->isChecked());
+
+    viewer().SpeedButton4_5->click();  // raised: stays hidden
+    EXPECT_FALSE(main().V8->isChecked());
+    EXPECT_FALSE(pan->isVisible());
+    main().V8->trigger();  // the menu item: checked and shown again
+    EXPECT_TRUE(viewer().SpeedButton4_5->isChecked());
+    EXPECT_TRUE(pan->isVisible());
+
+    main().V5->trigger();  // a turn keeps it shown, over the turned page
+    EXPECT_TRUE(pan->isVisible());
+    EXPECT_EQ(shown(), (Shown{30, 60, pageColour(2)}));
+
+    main().V3->trigger();
+    EXPECT_FALSE(pan->isVisible());
+    EXPECT_TRUE(main().V8->isChecked());
 }
 
 TEST_F(ViewerTab, ClosingWithNothingLoadedReleasesNothing) {
