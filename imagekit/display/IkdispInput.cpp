@@ -19,7 +19,7 @@ void TVIkDisp::initInput() {
     // Read once: a later change of the system setting applies to new controls.
     wheel_ = DisplayInput::WheelAccumulator(DisplayInput::wheelStep(QApplication::wheelScrollLines()));
     setMouseTracking(true);  // image move events fire without a button down too
-    setFocusPolicy(Qt::TabFocus);  // a left press gives the focus itself, other buttons do not
+    setFocusPolicy(Qt::NoFocus);  // not a tab stop; a left press gives the focus, other buttons do not
     setAcceptDrops(true);
     QObject::connect(hBar_, &QAbstractSlider::actionTriggered, this,
                      [this](int action) { barAction(hBar_, Qt::Horizontal, action); });
