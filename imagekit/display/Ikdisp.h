@@ -191,6 +191,7 @@ private:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     virtual void DoScrollDispImage(TScrollCode code, std::int16_t pos, TVIkMouseWheel direction);
     virtual void DoGetDragDropFileName(const QString& fileName, std::int16_t page);
     virtual void DoMouseWheelUpImage(Qt::KeyboardModifiers shift, TVIkMouseWheel direction);

@@ -21,6 +21,8 @@ void TVIkDisp::initInput() {
     setMouseTracking(true);  // image move events fire without a button down too
     setFocusPolicy(Qt::NoFocus);  // not a tab stop; a left press gives the focus, other buttons do not
     setAcceptDrops(true);
+    hBar_->installEventFilter(this);
+    vBar_->installEventFilter(this);
     QObject::connect(hBar_, &QAbstractSlider::actionTriggered, this,
                      [this](int action) { barAction(hBar_, Qt::Horizontal, action); });
     QObject::connect(vBar_, &QAbstractSlider::actionTriggered, this,
@@ -114,6 +116,15 @@ void TVIkDisp::wheelEvent(QWheelEvent* event) {
     }
     if (turn.up) DoMouseWheelUpImage(event->modifiers(), MouseWheel_);
     else DoMouseWheelDownImage(event->modifiers(), MouseWheel_);
+}
+
+// The wheel over a scroll bar is the control's wheel, not a step of the bar.
+bool TVIkDisp::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Wheel && (watched == hBar_ || watched == vBar_)) {
+        wheelEvent(static_cast<QWheelEvent*>(event));
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 // ---- mouse --------------------------------------------------------------------------

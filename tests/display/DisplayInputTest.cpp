@@ -87,10 +87,10 @@ protected:
         QMouseEvent event(type, QPointF(at), QPointF(display->mapToGlobal(at)), button, buttons, mods);
         QApplication::sendEvent(display.get(), &event);
     }
-    void wheel(int delta, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+    void wheel(int delta, Qt::KeyboardModifiers mods = Qt::NoModifier, QWidget* over = nullptr) {
         QWheelEvent event(QPointF(10, 10), QPointF(10, 10), QPoint(), QPoint(0, delta), Qt::NoButton, mods,
                           Qt::NoScrollPhase, false);
-        QApplication::sendEvent(display.get(), &event);
+        QApplication::sendEvent(over ? over : display.get(), &event);
     }
     std::unique_ptr<TVIkDisp> display;
     std::vector<std::unique_ptr<KitImage>> images;
@@ -284,6 +284,16 @@ TEST_F(Input, WheelScrollsLinesAndFiresOneEventPerMessage) {
     EXPECT_TRUE(scrolls.empty());
     ASSERT_EQ(turns.size(), 1u);
     EXPECT_TRUE(turns[0].first);
+
+    // Over a scroll bar the wheel is the control's, with its line step.
+    d.SetMouseWheel(vikVertical);
+    d.SetScrollBar(true);
+    ASSERT_TRUE(d.VertScrollBarShown());
+    turns.clear();
+    wheel(-120, Qt::NoModifier, d.VertScrollBar());
+    EXPECT_EQ(d.StartY(), 220);
+    EXPECT_EQ(d.VertScrollBar()->value(), 220);
+    EXPECT_EQ(turns.size(), 1u);
 }
 
 TEST_F(Input, WheelDoesNothingWithoutStepOrImage) {
