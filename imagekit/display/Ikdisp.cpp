@@ -21,6 +21,7 @@ TVIkDisp::TVIkDisp(QWidget* parent) : QWidget(parent), attachment_(vikGroupMain)
     vBar_ = new QScrollBar(Qt::Vertical, this);
     hBar_->hide();
     vBar_->hide();
+    initInput();
     if (IkVectorGdipStart) gdipToken_ = IkVectorGdipStart();
     layout_ = Ikutils::computeLayout(width(), height(), 0, 0, 0, 0, DispScale_, false, false, false);
     createPanWindow();
@@ -82,6 +83,7 @@ void TVIkDisp::paintEvent(QPaintEvent*) {
 
 void TVIkDisp::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
+    if (OnResize) OnResize(this);
     imageDispInit();
     invalidate();
 }

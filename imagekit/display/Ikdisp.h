@@ -5,11 +5,13 @@
 // copies. The control paints onto its own surface image, which the widget shows: a
 // display run outside a paint updates the surface at once, as the system draws at once.
 
+#include "DisplayInput.h"
 #include "IkAttachment.h"
 #include "IkStatus.h"
 #include "Ikutils.h"
 
 #include <QCursor>
+#include <QEvent>
 #include <QImage>
 #include <QWidget>
 
@@ -141,6 +143,48 @@ public:
     std::function<void(TVIkDisp* sender, bool show)> OnPanWindow;
     virtual void DoPanWindow(bool show);
 
+    // Input
+    using TVIkScrollDispImageEvent =
+        std::function<void(TVIkDisp* sender, TScrollCode code, std::int16_t pos, TVIkMouseWheel direction)>;
+    using TVIkMouseWheelImageEvent =
+        std::function<void(TVIkDisp* sender, Qt::KeyboardModifiers shift, TVIkMouseWheel direction)>;
+    using TVIkMouseImageEvent = std::function<void(
+        TVIkDisp* sender, Qt::MouseButton button, Qt::KeyboardModifiers shift, int originX, int originY, int left,
+        int top, int right, int bottom, double scaleWidth, double scaleHeight, int x, int y)>;
+    using TVIkMouseMoveImageEvent =
+        std::function<void(TVIkDisp* sender, Qt::KeyboardModifiers shift, int originX, int originY, int left, int top,
+                           int right, int bottom, double scaleWidth, double scaleHeight, int x, int y)>;
+    using TVIkGetDragDropFileNameEvent =
+        std::function<void(TVIkDisp* sender, const QString& fileName, std::int16_t page)>;
+    using TMouseEvent =
+        std::function<void(TVIkDisp* sender, Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y)>;
+    using TMouseMoveEvent = std::function<void(TVIkDisp* sender, Qt::KeyboardModifiers shift, int x, int y)>;
+    using TKeyEvent = std::function<void(TVIkDisp* sender, int key, Qt::KeyboardModifiers shift)>;
+    using TNotifyEvent = std::function<void(TVIkDisp* sender)>;
+
+    TVIkScrollDispImageEvent OnScrollDispImage;
+    TVIkMouseWheelImageEvent OnMouseWheelUpImage;
+    TVIkMouseWheelImageEvent OnMouseWheelDownImage;
+    TVIkMouseImageEvent OnMouseDownImage;
+    TVIkMouseImageEvent OnMouseUpImage;
+    TVIkMouseMoveImageEvent OnMouseMoveImage;
+    TVIkGetDragDropFileNameEvent OnGetDragDropFileName;
+    TMouseEvent OnMouseDown;
+    TMouseEvent OnMouseUp;
+    TMouseMoveEvent OnMouseMove;
+    TNotifyEvent OnDblClick;
+    TKeyEvent OnKeyDown;
+    TNotifyEvent OnResize;
+
+    // Moves the visible part one line step toward `direction`; only in vikActualSize.
+    bool ScrollImage(TVIkScrollDir direction);
+    // A scroll request of a scroll bar (or of the wheel): `pos` is the track position.
+    void ScrollRequest(Qt::Orientation orientation, TScrollCode code, int pos);
+    // The cursor while scroll-dragging (default the four-way move cursor).
+    const QCursor& DispRectCursor() const { return DispRectCursor_; }
+    void SetDispRectCursor(const QCursor& cursor) { DispRectCursor_ = cursor; }
+    bool ScrollDragging() const { return dragging_; }
+
 protected:
     virtual void DoEndDispImage(int originX, int originY, int left, int top, int right, int bottom,
                                 double scaleWidth, double scaleHeight);
@@ -168,6 +212,32 @@ private:
     void releaseCopy(IKHANDLE& copy);
     QColor resolved(std::uint32_t colour) const;
     Ikutils::IkRect clientIncl() const { return layout_.clientIncl; }
+
+    // Input (IkdispInput.cpp)
+    void initInput();
+    void barAction(QScrollBar* bar, Qt::Orientation orientation, int action);
+    void mouseImageEvent(QEvent::Type type, Qt::MouseButton button, Qt::KeyboardModifiers shift, QPoint at);
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    virtual void DoScrollDispImage(TScrollCode code, std::int16_t pos, TVIkMouseWheel direction);
+    virtual void DoGetDragDropFileName(const QString& fileName, std::int16_t page);
+    virtual void DoMouseWheelUpImage(Qt::KeyboardModifiers shift, TVIkMouseWheel direction);
+    virtual void DoMouseWheelDownImage(Qt::KeyboardModifiers shift, TVIkMouseWheel direction);
+
+    DisplayInput::WheelAccumulator wheel_{0};
+    bool dragging_ = false;
+    DisplayInput::ImagePoint anchor_;
+    QCursor savedCursor_;
+    bool savedOwnCursor_ = false;  // the cursor saved at the drag's start was set on the control
+    QCursor DispRectCursor_{Qt::SizeAllCursor};
 
     IkAttachment attachment_;
     IKHANDLE ImgHandle_ = 0;
