@@ -125,6 +125,9 @@ QWidget* TViewerTab::createBody() {
     IkDisp1->SetInvalidHatchPattern(false);
     IkDisp1->SetPanWindowCaption(QStringLiteral("ﾅﾋﾞｹﾞｰﾄｳｨﾝﾄﾞｳ"));
     IkDisp1->SetPanWindowCloseBox(true);
+    IkDisp1->OnGetDragDropFileName = [this](TVIkDisp* sender, const QString& name, std::int16_t page) {
+        runGuarded([&] { IkDisp1GetDragDropFileName(sender, name, page); });
+    };
 
     row->addWidget(IkThumb1);
     row->addWidget(IkDisp1, 1);

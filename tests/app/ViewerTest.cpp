@@ -13,10 +13,14 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
+#include <QUrl>
 #include <gtest/gtest.h>
 #include <tiffio.h>
 
@@ -99,6 +103,19 @@ protected:
     void loadByDialog(const QString& path) {
         prompts.openAnswers << QStringList{path};
         main().V1->trigger();
+    }
+
+    void dropOnDisplay(const QStringList& paths) {
+        QMimeData data;
+        QList<QUrl> urls;
+        for (const QString& p : paths) urls << QUrl::fromLocalFile(p);
+        data.setUrls(urls);
+        const QPointF at(20, 20);
+        QDragEnterEvent enter(at.toPoint(), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&display(), &enter);
+        ASSERT_TRUE(enter.isAccepted());
+        QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&display(), &drop);
     }
 
     void clickThumbnail(int index) {
@@ -216,9 +233,9 @@ TEST_F(ViewerTab, DroppedTiffNamesLoadInAnyCaseOnTheTabAndOnTheDisplay) {
     EXPECT_EQ(viewer().IkThumb1->Count(), 2);
 
     viewer().SpeedButton4_2Click();
-    viewer().IkDisp1GetDragDropFileName(&display(), dir.filePath(QStringLiteral("c.png")), 0);
+    dropOnDisplay({dir.filePath(QStringLiteral("c.png"))});
     EXPECT_TRUE(viewer().OpenDialog3FileName.isEmpty());
-    viewer().IkDisp1GetDragDropFileName(&display(), upper, 0);
+    dropOnDisplay({upper});
     EXPECT_EQ(viewer().OpenDialog3FileName, upper);
     EXPECT_EQ(shown(), (Shown{50, 30, pageColour(1)}));
 }
