@@ -234,6 +234,9 @@ private:
 
     DisplayInput::WheelAccumulator wheel_{0};
     bool dragging_ = false;
+    // Set while a line request of a wheel turn is not the turn's last: its run leaves the
+    // picture to the last one.
+    bool pictureDeferred_ = false;
     DisplayInput::ImagePoint anchor_;
     QCursor savedCursor_;
     bool savedOwnCursor_ = false;  // the cursor saved at the drag's start was set on the control

@@ -126,7 +126,8 @@ bool TVIkDisp::drawActual(QPainter& p) {
         if (RefinedCopy_ && !toOtherDevice_) {
             at = Ikutils::reducedPlacement(layout_.dispIncl, s, ImageWidth_, ImageHeight_);
             if (!at.drawn) return false;
-            ok = drawRectOfImage(p, RefinedCopy_, at.left, at.top, at.width, at.height,
+            ok = pictureDeferred_ ||
+                 drawRectOfImage(p, RefinedCopy_, at.left, at.top, at.width, at.height,
                                  static_cast<int>(SrcRect_.left * s), static_cast<int>(SrcRect_.top * s), at.width,
                                  at.height);
         }
@@ -137,11 +138,13 @@ bool TVIkDisp::drawActual(QPainter& p) {
         IKHANDLE copy = 0;
         if (Refine1BitImage_ && t == 0) {
             releaseCopy(RefinedCopy_);
-            if (GrayCopy_ && Ikdllprocs::Resize1Bit)
+            if (GrayCopy_ && Ikdllprocs::Resize1Bit && !pictureDeferred_)
                 copy = Ikdllprocs::Resize1Bit(GrayCopy_, SrcRect_.left, SrcRect_.top, SrcRect_.left + at.sourceWidth - 1,
                                   SrcRect_.top + at.sourceHeight - 1, at.width, at.height);
         }
-        if (copy) {
+        if (pictureDeferred_) {
+            ok = true;
+        } else if (copy) {
             ok = drawRectOfImage(p, copy, at.left, at.top, at.width, at.height, 0, 0, at.width, at.height);
             releaseCopy(copy);
         } else {

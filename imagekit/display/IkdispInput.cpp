@@ -111,8 +111,16 @@ void TVIkDisp::wheelEvent(QWheelEvent* event) {
     const DisplayInput::WheelTurn turn = wheel_.add(delta.y() != 0 ? delta.y() : delta.x());
     if (MouseWheel_ != vikDisable) {
         const Qt::Orientation orientation = MouseWheel_ == vikHorizontal ? Qt::Horizontal : Qt::Vertical;
-        for (int i = 0; i < turn.linesUp; ++i) ScrollRequest(orientation, scLineUp, 0);
-        for (int i = 0; i < turn.linesDown; ++i) ScrollRequest(orientation, scLineDown, 0);
+        // Every line request runs in full, but only the last one's picture can be seen: the
+        // ones before it leave the picture to the last.
+        int left = turn.linesUp + turn.linesDown;
+        auto request = [&](TScrollCode code) {
+            pictureDeferred_ = --left > 0;
+            ScrollRequest(orientation, code, 0);
+            pictureDeferred_ = false;
+        };
+        for (int i = 0; i < turn.linesUp; ++i) request(scLineUp);
+        for (int i = 0; i < turn.linesDown; ++i) request(scLineDown);
     }
     if (turn.up) DoMouseWheelUpImage(event->modifiers(), MouseWheel_);
     else DoMouseWheelDownImage(event->modifiers(), MouseWheel_);

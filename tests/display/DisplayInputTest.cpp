@@ -296,6 +296,27 @@ TEST_F(Input, WheelScrollsLinesAndFiresOneEventPerMessage) {
     EXPECT_EQ(turns.size(), 1u);
 }
 
+// A turn of three lines on a reduced 1-bit page: each line runs and reports, and the picture
+// shown is the one the last line alone would show.
+TEST_F(Input, WheelTurnShowsWhatItsLastLineShows) {
+    TVIkDisp& d = make(200, 150, 40, 40, 0.5);
+    const IKHANDLE page = keep(randomImage(900, 1200, 1, 11));
+    d.SetImgHandle(page);
+    ASSERT_TRUE(d.Display(vikActualSize));
+    int ends = 0;
+    d.OnEndDispImage = [&](TVIkDisp*, int, int, int, int, int, int, double, double) { ++ends; };
+    d.SetStartY(400);
+    ASSERT_TRUE(d.Refresh());
+    ends = 0;
+    wheel(-120);
+    EXPECT_EQ(d.StartY(), 430);
+    EXPECT_EQ(ends, 3);
+    const QImage turned = d.Surface().copy();
+    d.SetStartY(430);
+    ASSERT_TRUE(d.Refresh());
+    EXPECT_EQ(turned, d.Surface());
+}
+
 TEST_F(Input, WheelDoesNothingWithoutStepOrImage) {
     QApplication::setWheelScrollLines(121);  // more lines than a notch holds: a step of 0
     TVIkDisp& d = make(200, 150, 400, 600);
