@@ -176,6 +176,7 @@ void TViewerTab::loadFile(const QString& path) {
     IkThumb1->GetFiles();
     IkThumb1->Display();
     setViewerGroupEnabled(true);
+    selected_ = {};  // the file may have changed since it was last shown
     IkThumb1SelectFile(IkThumb1, IkThumb1->FilePath(), IkThumb1->FileExt(), 1, 0, 0, 0, 0, 0);
     if (!IkDisp1->ImgHandle())
         platform::prompts().message(QStringLiteral("ファイルを読み込めませんでした。\n") + path);
@@ -186,10 +187,18 @@ void TViewerTab::IkThumb1SelectFile(TVIkThumb*, const QString&, const QString&, 
     showPage(ImageNumber);
 }
 
+TViewerTab::ShownPage TViewerTab::shownAsSelected(const QString& path, int number) const {
+    const QWidget* pan = IkDisp1->PanWindow();
+    if (pan && pan->isVisible()) return {};
+    return {path, number, IkDisp1->ImgHandle(), IkDisp1->StartX(), IkDisp1->StartY(), IkDisp1->DispScale()};
+}
+
 void TViewerTab::showPage(int imageNumber) {
+    const QString path = joinFolderAndName(IkThumb1->FilePath(), IkThumb1->FileExt());
+    if (IkDisp1->ImgHandle() && shownAsSelected(path, imageNumber) == selected_) return;
     releaseShownImage();
     TVIkFile& file = *kit_.IkFile1;
-    file.SetFileName(joinFolderAndName(IkThumb1->FilePath(), IkThumb1->FileExt()));
+    file.SetFileName(path);
     file.SetLoadPage(static_cast<std::int16_t>(imageNumber - 1));
     file.LoadFile(vikLoad);
     file.GetImagefileType();
@@ -201,6 +210,7 @@ void TViewerTab::showPage(int imageNumber) {
     IkDisp1->SetImgHandle(page);
     IkDisp1->Display(vikActualSize);
     ComboBox1Change();
+    selected_ = shownAsSelected(path, imageNumber);
 }
 
 void TViewerTab::ComboBox1Change() {

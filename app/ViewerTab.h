@@ -85,6 +85,19 @@ private:
     void releaseShownImage();
     void setViewerGroupEnabled(bool enabled);
 
+    // The page as the last page selection showed it: a selection that finds it still so (the
+    // release of the click whose press showed it) has nothing to do.
+    struct ShownPage {
+        QString path;
+        int number = 0;
+        IKHANDLE image = 0;
+        int startX = 0, startY = 0;
+        double scale = 0;
+        bool operator==(const ShownPage&) const = default;
+    };
+    ShownPage shownAsSelected(const QString& path, int number) const;
+    ShownPage selected_;
+
     Commands commands_;
     Kit kit_;
 };

@@ -187,7 +187,10 @@ TEST_F(ViewerTab, ThumbnailClickShowsThatPageAsStoredAfterTurns) {
     loadByDialog(makeTiff(3));
     main().show();
     clickThumbnail(2);
+    const IKHANDLE pageThree = display().ImgHandle();
     EXPECT_EQ(shown(), (Shown{70, 30, pageColour(3)}));
+    clickThumbnail(2);  // the page as it was selected is not loaded again
+    EXPECT_EQ(display().ImgHandle(), pageThree);
 
     main().V6->trigger();  // right: the mark goes to the top-right corner
     EXPECT_EQ(shown(), (Shown{30, 70, pageColour(3)}));
