@@ -192,6 +192,7 @@ protected:
                                   const Ikutils::IkRect& r);
     virtual void DoStartLoadFile(const QString& path, const QString& name, std::int16_t number, std::int16_t max);
 
+    bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;

@@ -6,6 +6,8 @@
 #include "Ikdllprocs.h"
 #include "browse/IkFileNames.h"
 
+#include <QCoreApplication>
+#include <QEvent>
 #include <QTimer>
 
 namespace {
@@ -13,6 +15,18 @@ namespace {
 // How long a background thumbnail waits when another one is being taken (a handler of the
 // load events running a nested event loop).
 constexpr int kRetryMs = 10;
+
+// Posted by the worker for each thumbnail it queued; the event is made by the worker and
+// deleted by the window thread, handed over through Qt's locked event queue.
+class ThumbMadeEvent : public QEvent {
+public:
+    explicit ThumbMadeEvent(std::uint64_t generation) : QEvent(type()), generation(generation) {}
+    static QEvent::Type type() {
+        static const auto registered = static_cast<QEvent::Type>(QEvent::registerEventType());
+        return registered;
+    }
+    const std::uint64_t generation;
+};
 
 }  // namespace
 
@@ -28,10 +42,16 @@ void TVIkThumb::startBackground() {
     for (const TIKSORTDATA& e : entries_)
         if (!e.Thumb) jobs.push_back({IkBrowse::joinPath(e.PathName, e.FileName), e.Page});
     backgroundCursor_ = 0;
+    ThumbMadeEvent::type();  // registered on this thread before the worker posts
     background_.start(std::move(jobs), listing_.ImageSize, [this](std::uint64_t generation) {
-        QMetaObject::invokeMethod(this, [this, generation] { takeBackgroundThumbnail(generation); },
-                                  Qt::QueuedConnection);
+        QCoreApplication::postEvent(this, new ThumbMadeEvent(generation));
     });
+}
+
+bool TVIkThumb::event(QEvent* event) {
+    if (event->type() != ThumbMadeEvent::type()) return QWidget::event(event);
+    takeBackgroundThumbnail(static_cast<ThumbMadeEvent*>(event)->generation);
+    return true;
 }
 
 void TVIkThumb::takeBackgroundThumbnail(std::uint64_t generation) {
