@@ -1,6 +1,6 @@
 // How TVIkThumb makes the thumbnails after the visible ones beside the window: one worker
-// thread makes them in entry order, and each is taken on the window thread through a queued
-// call, with the same events and bookkeeping as a thumbnail made while painting.
+// thread makes them in entry order, and each is taken on the window thread through a posted
+// event, with the same events and bookkeeping as a thumbnail made while painting.
 #include "browse/Ikthumb.h"
 
 #include "Ikdllprocs.h"
