@@ -102,6 +102,8 @@ QWidget* TViewerTab::createBody() {
     IkThumb1->SetEdgeSize(1);
     IkThumb1->SetImageSize(120);
     IkThumb1->SetReadMode(vikThumbRdDspMultiImg);
+    // The pages after the first five are made beside the window, so page 1 shows at once.
+    IkThumb1->SetMakeInBackground(true);
     IkThumb1->SetEnableMouseWheel(true);
     IkThumb1->SetButton3D(false);
     IkThumb1->SetForeColorUp(kLightYellow);

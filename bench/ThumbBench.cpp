@@ -1,7 +1,9 @@
 // The thumbnail browser on two 100-page files, a 600-dpi A4 Group 4 TIFF and a 300-dpi
 // colour JPEG-in-TIFF, in one column of five visible 120-pixel tiles: GetFiles and Display
 // until the first five tiles are made, all 100 made, one line scroll drawn, the memory the
-// thumbnails hold; beside ImageMagick making five and a hundred thumbnails, and beside the
+// thumbnails hold; the same with the thumbnails after the first five made beside the window
+// (Display's return, all made while the event loop runs, and the longest wait of the loop
+// meanwhile); beside ImageMagick making five and a hundred thumbnails, and beside the
 // full-page load the browser used before (five pages, one by one).
 #include "BenchPages.h"
 
@@ -12,10 +14,13 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QEventLoop>
 #include <QImage>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -95,6 +100,43 @@ void display(benchmark::State& state, const char* file, bool toAll) {
     }
 }
 
+// GetFiles and Display with the rest made in the background: the time to Display's return
+// (the first five made), or until all are made while the event loop runs; the longest gap
+// between two turns of the loop meanwhile tells how long the window could not respond.
+void displayInBackground(benchmark::State& state, const char* file, bool toAll) {
+    for (auto _ : state) {
+        auto thumb = makeBrowser(file);
+        thumb->SetMakeInBackground(true);
+        int ended = 0;
+        thumb->OnEndLoadFile = [&](TVIkThumb*, const QString&, const QString&, std::int16_t, std::int16_t) { ++ended; };
+        const Clock::time_point start = Clock::now();
+        if (thumb->GetFiles() != 1 || !thumb->Display() || thumb->Count() != kPages || ended != 5) {
+            state.SkipWithError("display failed");
+            break;
+        }
+        const Clock::time_point returned = Clock::now();
+        Clock::time_point last = returned;
+        double longestGap = 0;
+        QEventLoop loop;
+        QTimer tick;
+        QObject::connect(&tick, &QTimer::timeout, [&] {
+            const Clock::time_point now = Clock::now();
+            longestGap = std::max(longestGap, std::chrono::duration<double, std::milli>(now - last).count());
+            last = now;
+            if (!thumb->ThumbnailsPending()) loop.quit();
+        });
+        tick.start(1);
+        loop.exec();
+        const Clock::time_point end = Clock::now();
+        if (ended != kPages) {
+            state.SkipWithError("not all made");
+            break;
+        }
+        state.SetIterationTime(std::chrono::duration<double>((toAll ? end : returned) - start).count());
+        if (toAll) state.counters["longest_loop_gap_ms"] = longestGap;
+    }
+}
+
 // One line down, drawn, after Display.
 void scroll(benchmark::State& state, const char* file) {
     auto thumb = makeBrowser(file);
@@ -156,6 +198,11 @@ int main(int argc, char** argv) {
         benchmark::RegisterBenchmark(("Browser/first_five_tiles" + tag).c_str(), display, file, false)
             ->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
         benchmark::RegisterBenchmark(("Browser/all_100" + tag).c_str(), display, file, true)
+            ->UseManualTime()->Iterations(2)->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark(("BrowserBackground/display_returns" + tag).c_str(), displayInBackground, file,
+                                     false)
+            ->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark(("BrowserBackground/all_100" + tag).c_str(), displayInBackground, file, true)
             ->UseManualTime()->Iterations(2)->Unit(benchmark::kMillisecond);
         benchmark::RegisterBenchmark(("Browser/one_line_scroll" + tag).c_str(), scroll, file)
             ->Unit(benchmark::kMillisecond);

@@ -74,6 +74,7 @@ TVIkThumb::~TVIkThumb() {
 }
 
 void TVIkThumb::freeEntries() {
+    stopBackground();
     batch_.clear();
     FreeSortDataList(entries_);
     grid_.tiles.clear();
@@ -145,6 +146,7 @@ void TVIkThumb::fireEmptySelect(bool hover) {
 // ---- properties ---------------------------------------------------------------------
 
 void TVIkThumb::SetFilePath(const QString& path) {
+    stopBackground();
     QString p = path;
     while (p.size() > 1 && p.endsWith(QLatin1Char('/'))) p.chop(1);
     listing_.FilePath = p;
@@ -282,6 +284,7 @@ void TVIkThumb::resizeEvent(QResizeEvent* event) {
 
 std::int32_t TVIkThumb::GetFiles() {
     if (busy_) return 0;
+    stopBackground();
     ErrorCode_ = 0;
     selectFileName_.clear();
     stop_ = false;
@@ -366,7 +369,9 @@ void TVIkThumb::prefetchThumbnails(int from, int count) {
         const TIKSORTDATA& e = entries_[static_cast<std::size_t>(i)];
         if (e.Thumb) continue;
         const QString path = IkBrowse::joinPath(e.PathName, e.FileName);
-        if (!batch_.has(path, e.Page) && QDir(e.PathName).exists()) jobs.push_back({path, e.Page});
+        if (batch_.has(path, e.Page) || !QDir(e.PathName).exists()) continue;
+        background_.skip(path, e.Page);  // made here: the worker need not make it too
+        jobs.push_back({path, e.Page});
     }
     batch_.make(jobs, listing_.ImageSize);
 }
@@ -396,7 +401,9 @@ void TVIkThumb::makeAllThumbnails() {
 
 bool TVIkThumb::Display() {
     if (busy_) return false;
+    stopBackground();
     stop_ = false;
+    const bool background = MakeInBackground_ && displayMode();
     StartNum_ = 0;
     first_ = 0;
     {
@@ -408,13 +415,14 @@ bool TVIkThumb::Display() {
             makeVisibleThumbnails();
             layoutGrid();
             if (isVisible()) repaint();
-            makeAllThumbnails();
+            if (!background) makeAllThumbnails();
             vBar_->setEnabled(true);
             hBar_->setEnabled(true);
         }
         layoutGrid();
     }
     batch_.clear();
+    if (background && !stop_) startBackground();
     update();
     if (entries_.empty()) {
         ErrorCode_ = 6;

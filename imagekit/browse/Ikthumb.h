@@ -7,6 +7,7 @@
 #include "IkAttachment.h"
 #include "browse/IkListing.h"
 #include "browse/IkSortData.h"
+#include "browse/ThumbBackground.h"
 #include "browse/ThumbBatch.h"
 #include "browse/ThumbLayout.h"
 #include "browse/ThumbSelection.h"
@@ -61,8 +62,15 @@ public:
     void SetStartNum(int n);
     // Makes the thumbnail of entry index (0-based); false when it could not be made.
     bool GetThumbnailImage(int index);
-    // Sets the stop flag: no further thumbnail is made until GetFiles or Display.
-    void Stop() { stop_ = true; }
+    // Sets the stop flag: no further thumbnail is made until GetFiles or Display; background
+    // work is stopped and waited for.
+    void Stop();
+    // With the switch on, Display makes the visible tiles' thumbnails and returns; the rest
+    // are made on one worker thread and taken in entry order through the event loop.
+    bool MakeInBackground() const { return MakeInBackground_; }
+    void SetMakeInBackground(bool v) { MakeInBackground_ = v; }
+    // Whether thumbnails are still being made in the background or waiting to be taken.
+    bool ThumbnailsPending() const { return background_.pending(); }
 
     // Properties (colours are 0x00BBGGRR).
     std::uint16_t ErrorCode() const { return ErrorCode_; }
@@ -184,6 +192,7 @@ protected:
                                   const Ikutils::IkRect& r);
     virtual void DoStartLoadFile(const QString& path, const QString& name, std::int16_t number, std::int16_t max);
 
+    bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -214,6 +223,9 @@ private:
     void makeVisibleThumbnails();
     void prefetchThumbnails(int from, int count);
     void makeAllThumbnails();
+    void startBackground();
+    void stopBackground();
+    void takeBackgroundThumbnail(std::uint64_t generation);
     void selectAt(const QPoint& pos, ThumbSelectAt at, Qt::KeyboardModifiers modifiers);
     void fireSelect(int index);
     void fireEmptySelect(bool hover);
@@ -231,6 +243,10 @@ private:
     IkAttachment attachment_;
     std::vector<TIKSORTDATA> entries_;
     ThumbBatch batch_;  // thumbnails made ahead in parallel, taken in event order
+    ThumbBackground background_;  // the rest of Display's thumbnails, made beside the window
+    int backgroundCursor_ = 0;    // where the search for the next background entry starts
+    bool takingBackground_ = false;
+    bool MakeInBackground_ = false;
     QStringList extList_;
     ThumbGrid grid_;
     ThumbSelectionState selection_;

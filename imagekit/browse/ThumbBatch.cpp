@@ -34,6 +34,13 @@ void ThumbBatch::make(const std::vector<ThumbJob>& jobs, std::int16_t imageSize)
     for (std::size_t i = 0; i < fresh.size(); ++i) made_.insert(key(fresh[i].path, fresh[i].page), thumbs[i]);
 }
 
+void ThumbBatch::put(const QString& path, std::int32_t page, IKHANDLE thumb) {
+    bool found = false;
+    const IKHANDLE old = take(path, page, found);
+    if (old && Ikdllprocs::IkFreeMemory) Ikdllprocs::IkFreeMemory(old);
+    made_.insert(key(path, page), thumb);
+}
+
 IKHANDLE ThumbBatch::take(const QString& path, std::int32_t page, bool& found) {
     const auto it = made_.find(key(path, page));
     found = it != made_.end();

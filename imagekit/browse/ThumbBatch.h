@@ -31,6 +31,9 @@ public:
     // Makes the thumbnails of the jobs not made yet, in parallel; failures are kept as
     // made (0), so that a page is tried once.
     void make(const std::vector<ThumbJob>& jobs, std::int16_t imageSize);
+    // Keeps a thumbnail made elsewhere (0: the page failed) until it is taken; one already
+    // kept for the page is freed.
+    void put(const QString& path, std::int32_t page, IKHANDLE thumb);
     bool has(const QString& path, std::int32_t page) const { return made_.contains(key(path, page)); }
     // The thumbnail made for the page, handed over (0 when it failed); `found` tells whether
     // it was made at all.

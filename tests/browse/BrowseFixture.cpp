@@ -31,6 +31,15 @@ void BrowseFolder::makeTiff(const QString& name, int pages, int width, int heigh
     ASSERT_EQ(std::system(command.toUtf8().constData()), 0) << command.toStdString();
 }
 
+void BrowseFolder::makeUndecodable(const QString& name) {
+    const QString command = QStringLiteral("convert -size 40x30 xc:red -compress lzw '%1' >/dev/null 2>&1").arg(path(name));
+    ASSERT_EQ(std::system(command.toUtf8().constData()), 0);
+    QByteArray bytes = readBytes(name);
+    ASSERT_GT(bytes.size(), 40);
+    for (int i = 8; i < 24; ++i) bytes[i] = '\xFF';
+    writeBytes(name, bytes);
+}
+
 void BrowseFolder::writeBytes(const QString& name, const QByteArray& bytes) {
     QFile file(path(name));
     ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));

@@ -21,6 +21,8 @@ protected:
     QString path(const QString& name) const { return dir_->filePath(name); }
     // A TIFF of `pages` pages of width × height.
     void makeTiff(const QString& name, int pages, int width = 30, int height = 20);
+    // A TIFF whose header and directory read but whose LZW strip is garbage.
+    void makeUndecodable(const QString& name);
     void writeBytes(const QString& name, const QByteArray& bytes);
     QByteArray readBytes(const QString& name) const;
 

@@ -104,15 +104,6 @@ protected:
             if (thumb->IsSelected(n)) out.push_back(n);
         return out;
     }
-    // A TIFF whose header and directory read but whose LZW strip is garbage.
-    void makeUndecodable(const QString& name) {
-        const QString command = QStringLiteral("convert -size 40x30 xc:red -compress lzw '%1' >/dev/null 2>&1").arg(path(name));
-        ASSERT_EQ(std::system(command.toUtf8().constData()), 0);
-        QByteArray bytes = readBytes(name);
-        ASSERT_GT(bytes.size(), 40);
-        for (int i = 8; i < 24; ++i) bytes[i] = '\xFF';
-        writeBytes(name, bytes);
-    }
 
     std::unique_ptr<TVIkThumb> thumb;
     std::vector<SelectCall> selects;
