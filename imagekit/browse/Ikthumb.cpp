@@ -361,11 +361,13 @@ bool TVIkThumb::GetThumbnailImage(int index) {
     return false;
 }
 
-// Makes ahead, in parallel, the thumbnails of up to `count` entries from `from` that have
-// none; their events come later, one by one, from GetThumbnailImage.
+// Makes ahead, in parallel, the thumbnails of the entries from `from` to `from` + `count` − 1
+// that have none; their events come later, one by one, from GetThumbnailImage. Entries past
+// that window are left alone: a paint that finds its tiles made must not make others.
 void TVIkThumb::prefetchThumbnails(int from, int count) {
     std::vector<ThumbJob> jobs;
-    for (int i = std::max(from, 0); i < Count() && static_cast<int>(jobs.size()) < count; ++i) {
+    const int end = std::min(Count(), std::max(from, 0) + std::max(count, 0));
+    for (int i = std::max(from, 0); i < end; ++i) {
         const TIKSORTDATA& e = entries_[static_cast<std::size_t>(i)];
         if (e.Thumb) continue;
         const QString path = IkBrowse::joinPath(e.PathName, e.FileName);
