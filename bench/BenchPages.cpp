@@ -4,7 +4,10 @@
 #include "platform/Dib.h"
 #include "platform/GlobalMemory.h"
 
+#include <cstdio>
+#include <cstdlib>
 #include <random>
+#include <string>
 
 namespace {
 
@@ -44,4 +47,17 @@ IKHANDLE makeColourPage() {
         }
     }
     return page;
+}
+
+bool writeRepeatedPageTiff(IKHANDLE page, int compression, const char* path, const char* tiffcpOptions, int pages) {
+    const std::string one = std::string(path) + ".one.tif";
+    if (!Ikdllprocs::IkTiffFileSave(one.c_str(), page, compression, 0, IK_FALSE, "", IK_TRUE, nullptr, nullptr, nullptr,
+                                    nullptr))
+        return false;
+    std::string command = std::string("tiffcp ") + tiffcpOptions;
+    for (int i = 0; i < pages; ++i) command += " '" + one + "'";
+    command += " '" + std::string(path) + "'";
+    const bool joined = std::system(command.c_str()) == 0;
+    std::remove(one.c_str());
+    return joined;
 }

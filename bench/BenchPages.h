@@ -6,3 +6,7 @@
 
 IKHANDLE makeMonoPage();    // 4960 × 7016, 1 bit
 IKHANDLE makeColourPage();  // 2480 × 3508, 24 bits
+
+// `pages` copies of `page` in one TIFF file at `path`: the page saved once by the kit with
+// `compression` (the kit's numbering), then joined by tiffcp with `tiffcpOptions`.
+bool writeRepeatedPageTiff(IKHANDLE page, int compression, const char* path, const char* tiffcpOptions, int pages);

@@ -36,18 +36,6 @@ constexpr int kPages = 100;
 
 std::string pathOf(const char* name) { return QDir(g_dir->path()).filePath(QLatin1String(name)).toStdString(); }
 
-// One page saved by the kit, then kPages copies of it in one file by tiffcp.
-bool makeFile(IKHANDLE page, std::int32_t compression, const char* name, const char* tiffcpOptions) {
-    const std::string one = pathOf("one.tif");
-    if (!Ikdllprocs::IkTiffFileSave(one.c_str(), page, compression, 0, IK_FALSE, "", IK_TRUE, nullptr, nullptr, nullptr,
-                                    nullptr))
-        return false;
-    std::string command = std::string("tiffcp ") + tiffcpOptions;
-    for (int i = 0; i < kPages; ++i) command += " '" + one + "'";
-    command += " '" + pathOf(name) + "'";
-    return std::system(command.c_str()) == 0;
-}
-
 // Resident memory of the process in bytes.
 long residentBytes() {
     std::ifstream status("/proc/self/status");
@@ -186,7 +174,8 @@ int main(int argc, char** argv) {
     g_dir = &dir;
     TVIkThumb holder;  // keeps the kit loaded
     const IKHANDLE mono = makeMonoPage(), colour = makeColourPage();
-    const bool made = makeFile(mono, 4, "g4.tif", "") && makeFile(colour, 0, "jpeg.tif", "-c jpeg:85 -r 64");
+    const bool made = writeRepeatedPageTiff(mono, 4, pathOf("g4.tif").c_str(), "", kPages) &&
+                      writeRepeatedPageTiff(colour, 0, pathOf("jpeg.tif").c_str(), "-c jpeg:85 -r 64", kPages);
     Ikdllprocs::IkFreeMemory(mono);
     Ikdllprocs::IkFreeMemory(colour);
     if (!made) {
