@@ -255,6 +255,8 @@ void TViewerTab::SpeedButton4_2Click() {
     IkThumb1->UpdateThumbnailFile();
     IkThumb1->Clear();
     releaseShownImage();
+    // Without an image the display keeps its last picture until it is painted again.
+    IkDisp1->Refresh();
     setViewerGroupEnabled(false);
 }
 

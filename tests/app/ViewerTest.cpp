@@ -16,6 +16,8 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QMimeData>
+#include <QPixmap>
+#include <QScreen>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -257,9 +259,20 @@ TEST_F(ViewerTab, UnreadableFileSaysSoAndLeavesAnEmptyViewerWithItsCommands) {
 }
 
 TEST_F(ViewerTab, ClearEmptiesTheViewerAndDisablesItsGroup) {
+    main().show();
     loadByDialog(makeTiff(2));
     const IKHANDLE page = display().ImgHandle();
+    const Ikutils::IkRect drawn = display().DrawnRect();
+    // What the window shows once the pending paints are done.
+    auto pixel = [&] {
+        QApplication::processEvents();
+        const QPoint at = display().mapTo(&main(), QPoint((drawn.left + drawn.right) / 2, (drawn.top + drawn.bottom) / 2));
+        const QImage shown = main().screen()->grabWindow(main().winId()).toImage();
+        return shown.pixel(at) & 0xFFFFFF;
+    };
+    EXPECT_EQ(pixel(), pageColour(1));
     main().V3->trigger();
+    EXPECT_EQ(pixel(), 0xFFFFD5u) << "the display shows its empty area";
     EXPECT_TRUE(viewer().OpenDialog3FileName.isEmpty());
     EXPECT_TRUE(viewer().IkThumb1->FilePath().isEmpty());
     EXPECT_EQ(viewer().IkThumb1->Count(), 0);
