@@ -61,3 +61,12 @@ bool writeRepeatedPageTiff(IKHANDLE page, int compression, const char* path, con
     std::remove(one.c_str());
     return joined;
 }
+
+bool writeHundredPageFiles(const char* groupFourPath, const char* jpegPath) {
+    const IKHANDLE mono = makeMonoPage(), colour = makeColourPage();
+    const bool made = writeRepeatedPageTiff(mono, 4, groupFourPath, "", 100) &&
+                      writeRepeatedPageTiff(colour, 0, jpegPath, "-c jpeg:85 -r 64", 100);
+    Ikdllprocs::IkFreeMemory(mono);
+    Ikdllprocs::IkFreeMemory(colour);
+    return made;
+}

@@ -10,3 +10,7 @@ IKHANDLE makeColourPage();  // 2480 × 3508, 24 bits
 // `pages` copies of `page` in one TIFF file at `path`: the page saved once by the kit with
 // `compression` (the kit's numbering), then joined by tiffcp with `tiffcpOptions`.
 bool writeRepeatedPageTiff(IKHANDLE page, int compression, const char* path, const char* tiffcpOptions, int pages);
+
+// The two 100-page files of the browser and viewer benchmarks: a 600-dpi A4 Group 4 TIFF and
+// a 300-dpi colour JPEG-in-TIFF (quality 85, 64 rows per strip). False when one failed.
+bool writeHundredPageFiles(const char* groupFourPath, const char* jpegPath);

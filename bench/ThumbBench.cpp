@@ -173,12 +173,7 @@ int main(int argc, char** argv) {
     QTemporaryDir dir;
     g_dir = &dir;
     TVIkThumb holder;  // keeps the kit loaded
-    const IKHANDLE mono = makeMonoPage(), colour = makeColourPage();
-    const bool made = writeRepeatedPageTiff(mono, 4, pathOf("g4.tif").c_str(), "", kPages) &&
-                      writeRepeatedPageTiff(colour, 0, pathOf("jpeg.tif").c_str(), "-c jpeg:85 -r 64", kPages);
-    Ikdllprocs::IkFreeMemory(mono);
-    Ikdllprocs::IkFreeMemory(colour);
-    if (!made) {
+    if (!writeHundredPageFiles(pathOf("g4.tif").c_str(), pathOf("jpeg.tif").c_str())) {
         std::fprintf(stderr, "could not make the files\n");
         return 1;
     }

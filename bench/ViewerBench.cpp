@@ -137,17 +137,22 @@ void wheelNotch(benchmark::State& state, const char* file, int zoom) {
 
 void toggleNavigation() { g_windows->MainForm1->V8->trigger(); }
 
-// One step of dragging the navigation window's rectangle: the display's run for the new view
-// and the window repainted.
-void panDragStep(benchmark::State& state, const char* file) {
+// The file loaded at 100 % with the navigation window shown; nullptr when it is not.
+QWidget* showNavigation(benchmark::State& state, const char* file) {
     load(file);
     setZoom(5);
     toggleNavigation();
     QWidget* pan = display().PanWindow();
-    if (!pan || !pan->isVisible()) {
-        state.SkipWithError("no navigation window");
-        return;
-    }
+    if (pan && pan->isVisible()) return pan;
+    state.SkipWithError("no navigation window");
+    return nullptr;
+}
+
+// One step of dragging the navigation window's rectangle: the display's run for the new view
+// and the window repainted.
+void panDragStep(benchmark::State& state, const char* file) {
+    QWidget* pan = showNavigation(state, file);
+    if (!pan) return;
     QPoint at(static_cast<int>(display().StartX() * display().PanScaleX()) + 3,
               static_cast<int>(display().StartY() * display().PanScaleY()) + 3);
     send(pan, QEvent::MouseButtonPress, at, Qt::LeftButton);
@@ -164,14 +169,8 @@ void panDragStep(benchmark::State& state, const char* file) {
 
 // The rectangle alone moved after a scroll: drawn anew over the kept thumbnail, repainted.
 void panRectangleMove(benchmark::State& state, const char* file) {
-    load(file);
-    setZoom(5);
-    toggleNavigation();
-    QWidget* pan = display().PanWindow();
-    if (!pan || !pan->isVisible()) {
-        state.SkipWithError("no navigation window");
-        return;
-    }
+    QWidget* pan = showNavigation(state, file);
+    if (!pan) return;
     int step = 40;
     for (auto _ : state) {
         state.PauseTiming();
@@ -210,12 +209,7 @@ int main(int argc, char** argv) {
     windows.MainForm1->PageControl1->setCurrentIndex(2);
     QApplication::processEvents();
 
-    const IKHANDLE mono = makeMonoPage(), colour = makeColourPage();
-    const bool made = writeRepeatedPageTiff(mono, 4, pathOf("g4.tif").c_str(), "", kPages) &&
-                      writeRepeatedPageTiff(colour, 0, pathOf("jpeg.tif").c_str(), "-c jpeg:85 -r 64", kPages);
-    Ikdllprocs::IkFreeMemory(mono);
-    Ikdllprocs::IkFreeMemory(colour);
-    if (!made) {
+    if (!writeHundredPageFiles(pathOf("g4.tif").c_str(), pathOf("jpeg.tif").c_str())) {
         std::fprintf(stderr, "could not make the files\n");
         return 1;
     }

@@ -1,5 +1,7 @@
 #include "BrowseFixture.h"
 
+#include "browse/Ikthumb.h"
+
 #include "Ikdllprocs.h"
 #include "platform/Dib.h"
 #include "platform/GlobalMemory.h"
@@ -73,4 +75,11 @@ IKHANDLE makeThumb(int width, int height) {
     auto* pixels = lock.as<std::uint8_t>() + sizeof header;
     for (std::size_t i = 0; i < bytes - sizeof header; ++i) pixels[i] = static_cast<std::uint8_t>(i);
     return handle;
+}
+
+bool BrowseFolder::listInto(TVIkThumb& thumb, const QString& fileExt, TVIkThumbnailReadMode mode) const {
+    thumb.SetFilePath(folder() + "/");
+    thumb.SetFileExt(fileExt);
+    thumb.SetReadMode(mode);
+    return thumb.GetFiles() == 1;
 }

@@ -12,6 +12,8 @@
 #include <memory>
 #include <vector>
 
+class TVIkThumb;
+
 class BrowseFolder : public testing::Test {
 protected:
     void SetUp() override;
@@ -24,6 +26,9 @@ protected:
     // A TIFF whose header and directory read but whose LZW strip is garbage.
     void makeUndecodable(const QString& name);
     void writeBytes(const QString& name, const QByteArray& bytes);
+    // Points the browser at this folder with the extension list (or one file name) and the
+    // read mode, and lists; whether GetFiles succeeded.
+    bool listInto(TVIkThumb& thumb, const QString& fileExt, TVIkThumbnailReadMode mode) const;
     QByteArray readBytes(const QString& name) const;
 
     std::vector<TIKSORTDATA> entries;

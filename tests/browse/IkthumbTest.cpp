@@ -69,12 +69,7 @@ protected:
         };
         return *thumb;
     }
-    bool list(const QString& fileExt, TVIkThumbnailReadMode mode) {
-        thumb->SetFilePath(folder() + "/");
-        thumb->SetFileExt(fileExt);
-        thumb->SetReadMode(mode);
-        return thumb->GetFiles() == 1;
-    }
+    bool list(const QString& fileExt, TVIkThumbnailReadMode mode) { return listInto(*thumb, fileExt, mode); }
     QImage rendered() {
         QImage picture(thumb->size(), QImage::Format_RGB32);
         thumb->render(&picture);

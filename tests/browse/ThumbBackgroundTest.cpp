@@ -56,12 +56,7 @@ protected:
         };
         return *thumb;
     }
-    bool list(const QString& fileExt, TVIkThumbnailReadMode mode) {
-        thumb->SetFilePath(folder() + "/");
-        thumb->SetFileExt(fileExt);
-        thumb->SetReadMode(mode);
-        return thumb->GetFiles() == 1;
-    }
+    bool list(const QString& fileExt, TVIkThumbnailReadMode mode) { return listInto(*thumb, fileExt, mode); }
     // Runs the event loop until done() or the time is up; whether done() came true.
     static bool runUntil(const std::function<bool()>& done, int ms = 30000) {
         QElapsedTimer clock;
