@@ -87,6 +87,20 @@ int Profile::readInteger(const QString& section, const QString& key, int default
     return parseProfileInteger(readString(section, key, QString())).value_or(defaultValue);
 }
 
+bool Profile::containsKey(const QString& section, const QString& key) const {
+    const auto s = findSection(section);
+    return s && findKey(*s, key);
+}
+
+void Profile::eraseSection(const QString& section) {
+    const auto s = findSection(section);
+    if (!s) return;
+    qsizetype end = *s + 1;
+    while (end < lines_.size() && !isSectionLine(lines_[end].trimmed())) ++end;
+    lines_.remove(*s, end - *s);
+    dirty_ = true;
+}
+
 void Profile::writeString(const QString& section, const QString& key, const QString& value) {
     const QString entry = key + u'=' + value;
     dirty_ = true;

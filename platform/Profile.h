@@ -23,9 +23,13 @@ public:
 
     QString readString(const QString& section, const QString& key, const QString& defaultValue) const;
     int readInteger(const QString& section, const QString& key, int defaultValue) const;
+    // Whether the section holds the key (a value line, not a comment).
+    bool containsKey(const QString& section, const QString& key) const;
 
     void writeString(const QString& section, const QString& key, const QString& value);
     void writeInteger(const QString& section, const QString& key, int value);
+    // Removes the section: its header, its keys and the lines up to the next section.
+    void eraseSection(const QString& section);
 
     // Writes the changed lines back; false when the file cannot be written.
     // The previous file is replaced only once the new content is complete.

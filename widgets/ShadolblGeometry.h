@@ -15,9 +15,6 @@ enum class TTextLayout { tlTop, tlCenter, tlBottom };
 enum class TEllipsis { elNone, elEnd, elPath };
 enum class TTextGradation { tgNone, tg2Colors, tg3Colors };
 
-// System colours used by a disabled label.
-constexpr TColor kBtnShadow = static_cast<TColor>(0x80000010);
-constexpr TColor kBtnHighlight = static_cast<TColor>(0x80000014);
 
 // The text a label draws: an empty caption, or a lone "&" while accelerators are shown,
 // gets a blank appended so that the label still measures one line.

@@ -18,6 +18,10 @@ constexpr TColor kSilver = 0xC0C0C0;
 constexpr TColor kGray = 0x808080;
 constexpr TColor kGreen = 0x008000;
 
+// System colours of the button bevels (also those of a disabled label's text).
+constexpr TColor kBtnShadow = static_cast<TColor>(0x80000010);
+constexpr TColor kBtnHighlight = static_cast<TColor>(0x80000014);
+
 constexpr TColor rgbColor(int red, int green, int blue) { return red | (green << 8) | (blue << 16); }
 
 constexpr bool isSystemColor(TColor c) { return c < 0; }

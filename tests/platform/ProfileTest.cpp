@@ -81,6 +81,19 @@ TEST(Profile, WritingKeepsOtherLinesAndReplacesInPlace) {
     EXPECT_EQ(readFile(path), QByteArray("; settings\n[SET]\nM_TOP=42\nOTHER=x\nM_LEFT=7\n\n[KEEP]\nA=1\n"));
 }
 
+TEST(Profile, ErasingASectionKeepsTheOthersAndFindsNoKeyOfIt) {
+    QTemporaryDir dir;
+    const QString path = writeFile(dir, "[A]\nX=1\n\n[Hist]\nHistory0=a\n;c\n\n[B]\nY=2\n");
+    platform::Profile profile(path);
+    EXPECT_TRUE(profile.containsKey(QStringLiteral("hist"), QStringLiteral("history0")));
+    EXPECT_FALSE(profile.containsKey(QStringLiteral("Hist"), QStringLiteral("c")));
+    profile.eraseSection(QStringLiteral("HIST"));
+    EXPECT_FALSE(profile.containsKey(QStringLiteral("Hist"), QStringLiteral("History0")));
+    profile.eraseSection(QStringLiteral("None"));
+    ASSERT_TRUE(profile.flush());
+    EXPECT_EQ(readFile(path), QByteArray("[A]\nX=1\n\n[B]\nY=2\n"));
+}
+
 TEST(Profile, UnwritableFolderFailsWithoutThrowing) {
     platform::Profile profile(QStringLiteral("/proc/no-such-folder/x.ini"));
     profile.writeInteger(QStringLiteral("SET"), QStringLiteral("M_TOP"), 1);
