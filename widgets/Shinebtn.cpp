@@ -13,6 +13,8 @@ namespace widgets {
 
 TShineSpeedButton::TShineSpeedButton(QWidget* parent) : QWidget(parent), activeFont_(font()) {
     resize(25, 25);
+    // The face is painted whole, except when transparent.
+    setAttribute(Qt::WA_OpaquePaintEvent);
     colors_.OnChange = [this] { update(); };
     pressedColors_.OnChange = [this] { update(); };
     leavePoll_.setInterval(kLeavePollMs);

@@ -238,6 +238,26 @@ TEST(ShineButton, FrameFlagsLeaveTheFrameOutPerState) {
     EXPECT_EQ(pixel(pixels::render(b), 10, 0), kFace);
 }
 
+// The gradient face runs from Color to GradColor across the button, or down it when vertical.
+TEST(ShineButton, GradientFaceStretchesTheStepsOverTheButton) {
+    for (bool vertical : {false, true}) {
+        TShineSpeedButton b;
+        b.resize(20, 20);
+        b.SetUpFrame(false);
+        b.Colors().SetColor(tc(qRgb(0, 0, 0)));
+        b.Colors().SetGradColor(tc(qRgb(255, 0, 255)));
+        b.Colors().SetGradation(true);
+        b.Colors().SetGradVertical(vertical);
+        const QImage img = pixels::render(b);
+        const QPoint last = vertical ? QPoint(3, 19) : QPoint(19, 3);
+        const QPoint across = vertical ? QPoint(19, 0) : QPoint(0, 19);
+        EXPECT_EQ(pixel(img, 0, 0), qRgb(0, 0, 0)) << vertical;
+        EXPECT_EQ(pixel(img, across.x(), across.y()), qRgb(0, 0, 0)) << vertical;
+        // Line 19 of 20 takes step 19 × 256 ÷ 20 = 243.
+        EXPECT_EQ(pixel(img, last.x(), last.y()), qRgb(243, 0, 243)) << vertical;
+    }
+}
+
 // The 6 × 6 glyph is centred in a 20 × 20 button at (7, 7); its ink block covers (9…10, 9…10).
 TEST(ShineButton, ActiveEffectIsDrawnOnlyWhileThePointerIsOver) {
     struct Case {
