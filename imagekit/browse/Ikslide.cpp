@@ -11,6 +11,7 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <limits>
 
 using namespace IkBrowse;
 
@@ -203,7 +204,10 @@ bool TVIkSlide::Start() {
     rangeCurrent(false);
     setCurrentPath();
     if (!loadAndShow()) return false;
-    if (IntervalTime_ > 0) showTimer_.start(IntervalTime_ * 1000, this);
+    if (IntervalTime_ > 0)
+        showTimer_.start(static_cast<int>(std::min<std::int64_t>(std::int64_t{IntervalTime_} * 1000,
+                                                                 std::numeric_limits<int>::max())),
+                         this);
     return true;
 }
 
