@@ -5,7 +5,9 @@
 // Reported: the time of the calls themselves (calls_ms), the whole time to the last step,
 // the wipe timer's pacing (steps × interval, pacing_ms) and the time less that pacing
 // (work_ms), and the CPU time of the window thread meanwhile (thread_cpu_ms: the work
-// without the timer's waits and its lateness on a busy machine). The same sequence without wipe (ScrollDir vikNormal) shows load and draw alone.
+// without the timer's waits and its lateness on a busy machine). The same sequence without
+// wipe (ScrollDir vikNormal) shows load and draw alone; the kit's load calls alone, and
+// ImageMagick fitting the same page, beside them.
 #include "BenchPages.h"
 
 #include "Ikdllprocs.h"
