@@ -173,11 +173,11 @@ void TVIkSlide::SetCurrentImage(int n) {
     CurrentImage_ = n < 0 ? 0 : n;
 }
 
-void TVIkSlide::rangeCurrent(bool wrap) {
-    const int count = Count();
-    if (CurrentImage_ < 0) CurrentImage_ = wrap && Endless_ ? count - 1 : 0;
-    if (CurrentImage_ >= count) CurrentImage_ = wrap && Endless_ ? 0 : count - 1;
-    if (CurrentImage_ < 0) CurrentImage_ = 0;
+void TVIkSlide::rangeCurrent(std::int64_t index, bool wrap) {
+    const std::int64_t count = Count();
+    if (index < 0) index = wrap && Endless_ ? count - 1 : 0;
+    if (index >= count) index = wrap && Endless_ ? 0 : count - 1;
+    CurrentImage_ = static_cast<std::int32_t>(std::max<std::int64_t>(index, 0));
 }
 
 void TVIkSlide::setCurrentPath() {
@@ -201,7 +201,7 @@ bool TVIkSlide::Start() {
         ErrorCode_ = 6;
         return false;
     }
-    rangeCurrent(false);
+    rangeCurrent(CurrentImage_, false);
     setCurrentPath();
     if (!loadAndShow()) return false;
     if (IntervalTime_ > 0)
@@ -236,8 +236,7 @@ bool TVIkSlide::step(int delta, bool absolute) {
         ErrorCode_ = 6;
         return false;
     }
-    CurrentImage_ = absolute ? delta : CurrentImage_ + delta;
-    rangeCurrent(!absolute);
+    rangeCurrent(absolute ? delta : std::int64_t{CurrentImage_} + delta, !absolute);
     setCurrentPath();
     ErrorCode_ = 0;
     // The image already shown stays: nothing is loaded or drawn again.
@@ -263,8 +262,7 @@ void TVIkSlide::timerEvent(QTimerEvent* event) {
     }
     if (drawing_ || wipe_.active || entries_.empty()) return;
     const int before = CurrentImage_;
-    ++CurrentImage_;
-    rangeCurrent(true);
+    rangeCurrent(std::int64_t{CurrentImage_} + 1, true);
     setCurrentPath();
     // The end of the list without Endless, or a list of one: the show ends by itself.
     if (sameAsLastDrawn()) {

@@ -131,8 +131,9 @@ private:
         update();
     }
     bool buildList();
-    // Brings CurrentImage into the list: wrapping with Endless after a step, else clamped.
-    void rangeCurrent(bool wrap);
+    // Sets CurrentImage to index brought into the list: wrapped with Endless after a step,
+    // else clamped.
+    void rangeCurrent(std::int64_t index, bool wrap);
     void setCurrentPath();
     bool sameAsLastDrawn() const;
     bool LoadSlideFile();

@@ -171,8 +171,11 @@ void TVIkSlide::finishWipe() {
     rememberDrawn();
 }
 
-// Stops a running wipe where it is: nothing more of it is drawn and no event follows.
+// Stops a running wipe where it is: nothing more of it is drawn and no event follows. The
+// screen then shows part of it over the image drawn before, so that one counts as drawn no
+// longer.
 void TVIkSlide::abortWipe() {
+    if (wipe_.active) lastDrawnValid_ = false;
     ++wipeGeneration_;
     wipeTimer_.stop();
     wipe_ = {};

@@ -379,6 +379,13 @@ TEST_F(Slide, NewCommandDuringAWipeEndsItCleanly) {
     EXPECT_EQ(events[1].name, QStringLiteral("t.tif 1"));
     EXPECT_EQ(std::count(progress.begin(), progress.end(), 100), 1);
     EXPECT_EQ(line(slide->Screen(), true, 75, 2, 196), std::string(196, 'G'));
+    // Back to the image drawn before the interrupted wipe: drawn again, not taken as shown.
+    ASSERT_TRUE(slide->GoTop());
+    runEvents(20);
+    ASSERT_TRUE(slide->Wiping());
+    ASSERT_TRUE(slide->GoNext());
+    finishWipe();
+    EXPECT_EQ(line(slide->Screen(), true, 75, 2, 196), std::string(196, 'G'));
     // Close during a wipe: nothing more of it is drawn afterwards.
     ASSERT_TRUE(slide->GoTop());
     runEvents(20);
