@@ -9,6 +9,7 @@
 
 #include <QKeySequence>
 #include <QMainWindow>
+#include <QTemporaryDir>
 
 #include <cstdint>
 #include <vector>
@@ -23,7 +24,9 @@ class TVIkCommon;
 class TVIkFile;
 class TVIkEffect;
 class TVIkScan;
+class TVIkSlide;
 namespace app {
+class PagePreview;
 class ScanJob;
 }
 class TConvertForm1;
@@ -117,10 +120,9 @@ public:
     TVIkEffect* IkEffect1 = nullptr;
     TVIkScan* IkScan1 = nullptr;
 
-    // Page list of the build tab.
+    // Page list of the build tab and the preview of its selected row.
     widgets::TStringGrid* StringGrid1 = nullptr;
-    // The row the preview was last asked to show; 0 while the preview is closed.
-    int PreviewedRow = 0;
+    TVIkSlide* IkSlide1 = nullptr;
 
     void SpeedButton1_1Click();  // register files through the open dialog
     void SpeedButton1_3Click();  // sort
@@ -156,8 +158,13 @@ public:
     QAction* N2_5 = nullptr;
     // The split tab's current file; empty after clear.
     QString OpenDialog2FileName;
-    // The page the split tab's preview was last asked to show (1-based); 0 while closed.
-    int SplitPreviewedPage = 0;
+    // The preview of the selected page.
+    TVIkSlide* IkSlide2 = nullptr;
+    // The previews' requests; a test or a caller that needs the picture now flushes them.
+    app::PagePreview* Preview1 = nullptr;
+    app::PagePreview* Preview2 = nullptr;
+    // Where the previews write their one-shot slide list.
+    QString previewListPath() const { return previewFolder_.filePath(QStringLiteral("_slide.tmp")); }
 
     void SpeedButton3_1Click();  // load a TIFF through the dialog
     void SplitDropFiles(const QStringList& paths);
@@ -234,4 +241,6 @@ private:
     app::ScanJob* scanJob_ = nullptr;
     bool shown_ = false;
     app::PageList pages_;
+    // Where the previews' one-shot slide lists are written: private to this run.
+    QTemporaryDir previewFolder_;
 };

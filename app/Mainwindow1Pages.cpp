@@ -1,6 +1,8 @@
 // The page list of the build tab: the grid, its commands and its preview requests.
 #include "app/Guard.h"
 #include "app/Mainwindow1.h"
+#include "app/PagePreview.h"
+#include "browse/Ikslide.h"
 #include "platform/desktop/Prompts.h"
 #include "widgets/StringGrid.h"
 
@@ -24,12 +26,14 @@ QWidget* TMainForm1::createPageList() {
     };
     showPageList();
 
-    auto* previewSpace = new QWidget;
-    previewSpace->setObjectName(QStringLiteral("PreviewSpace1"));
+    IkSlide1 = new TVIkSlide;
+    IkSlide1->setObjectName(QStringLiteral("IkSlide1"));
+    app::setUpPreviewPane(*IkSlide1);
+    Preview1 = new app::PagePreview(IkSlide1, previewListPath(), this);
     auto* split = new QSplitter(Qt::Horizontal);
     split->setChildrenCollapsible(false);
     split->addWidget(StringGrid1);
-    split->addWidget(previewSpace);
+    split->addWidget(IkSlide1);
     split->setStretchFactor(0, 0);
     split->setStretchFactor(1, 1);
     split->setSizes({396, app::kMainWidth - 396});
@@ -58,9 +62,10 @@ void TMainForm1::showPreviewOfRow(int row) {
     StringGrid1SelectCell(1, row, canSelect);
 }
 
-void TMainForm1::closePreview() { PreviewedRow = 0; }
+void TMainForm1::closePreview() { Preview1->close(); }
 
-void TMainForm1::StringGrid1SelectCell(int, int ARow, bool&) { PreviewedRow = ARow; }
+// The list holds the row's file alone; the control keeps its index inside its one-entry list.
+void TMainForm1::StringGrid1SelectCell(int, int ARow, bool&) { Preview1->request({StringGrid1->Cell(1, ARow)}, ARow - 1); }
 
 void TMainForm1::SpeedButton1_1Click() {
     const QStringList names = platform::prompts().openFiles(

@@ -4,6 +4,8 @@
 #include "app/Convertwindow3.h"
 #include "app/Guard.h"
 #include "app/Mainwindow1.h"
+#include "app/PagePreview.h"
+#include "browse/Ikslide.h"
 #include "app/Progresswindow1.h"
 #include "app/SplitNaming.h"
 #include "Ikcommon.h"
@@ -33,7 +35,10 @@ QWidget* TMainForm1::createPageChecks() {
     CheckListBox1->setUniformItemSizes(true);
     CheckListBox1->setStyleSheet(QStringLiteral("QListWidget::item { height: 12px; padding: 0px; }"));
     CheckListBox1->setContextMenuPolicy(Qt::CustomContextMenu);
+    // A page chosen by the mouse or by the keys; ticking a box alone previews nothing.
     connect(CheckListBox1, &QListWidget::itemClicked, this, [this] { app::runGuarded([this] { CheckListBox1Click(); }); });
+    connect(CheckListBox1, &QListWidget::currentRowChanged, this,
+            [this] { app::runGuarded([this] { CheckListBox1Click(); }); });
 
     PopupMenu1 = new QMenu(CheckListBox1);
     PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
@@ -52,7 +57,11 @@ QWidget* TMainForm1::createPageChecks() {
     auto* split = new QSplitter(Qt::Horizontal);
     split->setChildrenCollapsible(false);
     split->addWidget(CheckListBox1);
-    split->addWidget(new QWidget);
+    IkSlide2 = new TVIkSlide;
+    IkSlide2->setObjectName(QStringLiteral("IkSlide2"));
+    app::setUpPreviewPane(*IkSlide2);
+    Preview2 = new app::PagePreview(IkSlide2, previewListPath(), this);
+    split->addWidget(IkSlide2);
     split->setSizes({396, app::kMainWidth - 396});
     return split;
 }
@@ -101,7 +110,13 @@ void TMainForm1::loadSplitFile(const QString& path) {
     CheckListBox1Click();
 }
 
-void TMainForm1::CheckListBox1Click() { SplitPreviewedPage = CheckListBox1->currentRow() + 1; }
+// The list names the current file and the selected page's 0-based index.
+void TMainForm1::CheckListBox1Click() {
+    QStringList lines;
+    for (int i = 0; i < CheckListBox1->count(); ++i)
+        if (CheckListBox1->item(i)->isSelected()) lines << OpenDialog2FileName + u' ' + QString::number(i);
+    Preview2->request(lines, 0);
+}
 
 void TMainForm1::checkPages(int choice) {
     const QList<bool> checks = app::pageChecks(CheckListBox1->count(), static_cast<app::PageChoice>(choice));
@@ -168,6 +183,6 @@ void TMainForm1::SpeedButton3_2Click() {
 void TMainForm1::SpeedButton3_3Click() {
     CheckListBox1->clear();
     OpenDialog2FileName.clear();
-    SplitPreviewedPage = 0;
+    Preview2->close();
     setSplitCommandsEnabled(false);
 }

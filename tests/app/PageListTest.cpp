@@ -1,11 +1,14 @@
 #include "app/Mainwindow1.h"
 #include "app/PageList.h"
+#include "app/PagePreview.h"
+#include "browse/Ikslide.h"
 #include "support/ScriptedPrompts.h"
 #include "widgets/StringGrid.h"
 
 #include <QAction>
 #include <QDropEvent>
 #include <QFile>
+#include <QImage>
 #include <QMimeData>
 #include <QUrl>
 #include <QTemporaryDir>
@@ -39,10 +42,11 @@ TEST(PageListRules, SortIgnoresCaseAndKeepsWholeEntries) {
 class PageListWindow : public testing::Test {
 protected:
     void SetUp() override {
+        // Small real pictures, so that the preview can show them.
         for (const char* name : {"a.png", "b.png", "c.png"}) {
-            QFile f(dir.filePath(QString::fromLatin1(name)));
-            f.open(QIODevice::WriteOnly);
-            f.write("x");
+            QImage picture(8, 6, QImage::Format_RGB32);
+            picture.fill(QColor(name[0] == 'a' ? Qt::red : name[0] == 'b' ? Qt::green : Qt::blue));
+            ASSERT_TRUE(picture.save(dir.filePath(QString::fromLatin1(name))));
         }
     }
     QString file(const char* name) const { return dir.filePath(QString::fromLatin1(name)); }
@@ -55,6 +59,12 @@ protected:
         QStringList l;
         for (int r = 1; r < window.StringGrid1->RowCount(); ++r) l << window.StringGrid1->Cell(1, r);
         return l;
+    }
+    // The file the preview shows once the waiting request is handled; empty when closed.
+    QString previewed() {
+        window.Preview1->flush();
+        const TVIkSlide& slide = *window.IkSlide1;
+        return slide.IsOpen() && slide.Count() > 0 ? slide.CurrentFullPath() : QString();
     }
     bool listCommandsEnabled() const {
         const bool on = window.F2->isEnabled();
@@ -92,7 +102,7 @@ TEST_F(PageListWindow, RegisteringTheSameFileTwiceGivesTwoPages) {
     EXPECT_EQ(paths(), (QStringList{file("a.png"), file("a.png")}));
     EXPECT_EQ(window.RegisteredCount, 2);
     EXPECT_TRUE(listCommandsEnabled());
-    EXPECT_EQ(window.PreviewedRow, 1);
+    EXPECT_EQ(previewed(), file("a.png"));
 }
 
 TEST_F(PageListWindow, NameThatDoesNotExistLeavesTheListEmpty) {
@@ -101,7 +111,7 @@ TEST_F(PageListWindow, NameThatDoesNotExistLeavesTheListEmpty) {
     EXPECT_EQ(paths(), QStringList{QString()});
     EXPECT_EQ(window.RegisteredCount, 0);
     EXPECT_FALSE(listCommandsEnabled());
-    EXPECT_EQ(window.PreviewedRow, 0);
+    EXPECT_EQ(previewed(), QString());
 }
 
 TEST_F(PageListWindow, DropTakesRegistrableNamesInOrderWithoutCheckingThem) {
@@ -130,11 +140,11 @@ TEST_F(PageListWindow, FilesDroppedFromTheDesktopReachThePageList) {
 TEST_F(PageListWindow, DeletingRow2Of3MovesTheRestUpAndRenumbers) {
     registerFiles({file("a.png"), file("b.png"), file("c.png")});
     window.StringGrid1->SelectCell(1, 2);
-    ASSERT_EQ(window.PreviewedRow, 2);
+    ASSERT_EQ(previewed(), file("b.png"));
     window.F6->trigger();
     EXPECT_EQ(paths(), (QStringList{file("a.png"), file("c.png")}));
     EXPECT_EQ(labels(), (QStringList{QStringLiteral(" page 1"), QStringLiteral(" page 2")}));
-    EXPECT_EQ(window.PreviewedRow, 1);
+    EXPECT_EQ(previewed(), file("a.png"));
     EXPECT_EQ(window.RegisteredCount, 2);
     EXPECT_TRUE(prompts.questions().isEmpty());
 }
@@ -145,7 +155,7 @@ TEST_F(PageListWindow, DeletingTheOnlyRowEmptiesTheListAndDeletingAgainDoesNothi
     EXPECT_EQ(window.StringGrid1->RowCount(), 2);
     EXPECT_EQ(paths(), QStringList{QString()});
     EXPECT_FALSE(listCommandsEnabled());
-    EXPECT_EQ(window.PreviewedRow, 0);
+    EXPECT_EQ(previewed(), QString());
     window.SpeedButton1_4Click();
     EXPECT_EQ(window.RegisteredCount, 0);
 }
@@ -176,14 +186,14 @@ TEST_F(PageListWindow, ClearAsksThenEmptiesEverything) {
     EXPECT_EQ(window.RegisteredCount, 0);
     EXPECT_EQ(window.StringGrid1->Cell(1, 0), QStringLiteral(" 変換元ﾌｧｲﾙ名"));
     EXPECT_FALSE(listCommandsEnabled());
-    EXPECT_EQ(window.PreviewedRow, 0);
+    EXPECT_EQ(previewed(), QString());
 }
 
 TEST_F(PageListWindow, DraggingRow3AboveRow1RenumbersFromTheTop) {
     registerFiles({file("a.png"), file("b.png"), file("c.png")});
     window.resize(800, 600);
     window.show();
-    window.PreviewedRow = 0;
+    const QString before = previewed();
     QWidget* cells = window.StringGrid1->viewport();
     const QPoint row3(30, 16 * 3 + 8), row1(30, 16 * 1 + 8);
     QTest::mousePress(cells, Qt::LeftButton, {}, row3);
@@ -192,7 +202,7 @@ TEST_F(PageListWindow, DraggingRow3AboveRow1RenumbersFromTheTop) {
     EXPECT_EQ(paths(), (QStringList{file("c.png"), file("a.png"), file("b.png")}));
     EXPECT_EQ(labels(), (QStringList{QStringLiteral(" page 1"), QStringLiteral(" page 2"), QStringLiteral(" page 3")}));
     EXPECT_EQ(window.Pages().paths(), paths());
-    EXPECT_EQ(window.PreviewedRow, 0);
+    EXPECT_EQ(previewed(), before) << "moving a row previews nothing";
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "app/Convertwindow3.h"
 #include "app/Mainwindow1.h"
+#include "app/PagePreview.h"
+#include "browse/Ikslide.h"
 #include "app/SplitNaming.h"
 #include "app/Windows.h"
 #include "support/ScriptedPrompts.h"
@@ -107,7 +109,9 @@ TEST_F(SplitTab, LoadingListsEveryPageCheckedAndEnablesTheCommands) {
     for (int i = 0; i < 3; ++i) EXPECT_EQ(list()->item(i)->checkState(), Qt::Checked);
     EXPECT_TRUE(windows.MainForm1->E2->isEnabled());
     EXPECT_TRUE(windows.MainForm1->E4->isEnabled());
-    EXPECT_EQ(windows.MainForm1->SplitPreviewedPage, 1);
+    windows.MainForm1->Preview2->flush();
+    EXPECT_EQ(windows.MainForm1->IkSlide2->Entries().size(), 1u);
+    EXPECT_EQ(windows.MainForm1->IkSlide2->Entries()[0].Page, 0);
     EXPECT_EQ(prompts.shown[0].text, QStringLiteral("マルチTIFFファイルを開く"));
 
     windows.MainForm1->E4->trigger();
