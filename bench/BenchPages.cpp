@@ -62,10 +62,10 @@ bool writeRepeatedPageTiff(IKHANDLE page, int compression, const char* path, con
     return joined;
 }
 
-bool writeHundredPageFiles(const char* groupFourPath, const char* jpegPath) {
+bool writeGroupFourAndJpegFiles(const char* groupFourPath, const char* jpegPath, int pages) {
     const IKHANDLE mono = makeMonoPage(), colour = makeColourPage();
-    const bool made = writeRepeatedPageTiff(mono, 4, groupFourPath, "", 100) &&
-                      writeRepeatedPageTiff(colour, 0, jpegPath, "-c jpeg:85 -r 64", 100);
+    const bool made = writeRepeatedPageTiff(mono, 4, groupFourPath, "", pages) &&
+                      writeRepeatedPageTiff(colour, 0, jpegPath, "-c jpeg:85 -r 64", pages);
     Ikdllprocs::IkFreeMemory(mono);
     Ikdllprocs::IkFreeMemory(colour);
     return made;

@@ -11,6 +11,7 @@ IKHANDLE makeColourPage();  // 2480 × 3508, 24 bits
 // `compression` (the kit's numbering), then joined by tiffcp with `tiffcpOptions`.
 bool writeRepeatedPageTiff(IKHANDLE page, int compression, const char* path, const char* tiffcpOptions, int pages);
 
-// The two 100-page files of the browser and viewer benchmarks: a 600-dpi A4 Group 4 TIFF and
-// a 300-dpi colour JPEG-in-TIFF (quality 85, 64 rows per strip). False when one failed.
-bool writeHundredPageFiles(const char* groupFourPath, const char* jpegPath);
+// The two files of the browser, viewer and slide benchmarks, `pages` pages each: a 600-dpi A4
+// Group 4 TIFF and a 300-dpi colour JPEG-in-TIFF (quality 85, 64 rows per strip). False when
+// one failed.
+bool writeGroupFourAndJpegFiles(const char* groupFourPath, const char* jpegPath, int pages);

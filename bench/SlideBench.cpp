@@ -160,12 +160,7 @@ int main(int argc, char** argv) {
     QTemporaryDir dir;
     g_dir = &dir;
     TVIkSlide holder;  // keeps the kit loaded
-    const IKHANDLE mono = makeMonoPage(), colour = makeColourPage();
-    const bool made = writeRepeatedPageTiff(mono, 4, pathOf("g4.tif").toUtf8().constData(), "", 3) &&
-                      writeRepeatedPageTiff(colour, 0, pathOf("jpeg.tif").toUtf8().constData(), "-c jpeg:85 -r 64", 3);
-    Ikdllprocs::IkFreeMemory(mono);
-    Ikdllprocs::IkFreeMemory(colour);
-    if (!made) {
+    if (!writeGroupFourAndJpegFiles(pathOf("g4.tif").toUtf8().constData(), pathOf("jpeg.tif").toUtf8().constData(), 3)) {
         std::fprintf(stderr, "could not make the files\n");
         return 1;
     }

@@ -173,7 +173,7 @@ int main(int argc, char** argv) {
     QTemporaryDir dir;
     g_dir = &dir;
     TVIkThumb holder;  // keeps the kit loaded
-    if (!writeHundredPageFiles(pathOf("g4.tif").c_str(), pathOf("jpeg.tif").c_str())) {
+    if (!writeGroupFourAndJpegFiles(pathOf("g4.tif").c_str(), pathOf("jpeg.tif").c_str(), kPages)) {
         std::fprintf(stderr, "could not make the files\n");
         return 1;
     }

@@ -209,7 +209,7 @@ int main(int argc, char** argv) {
     windows.MainForm1->PageControl1->setCurrentIndex(2);
     QApplication::processEvents();
 
-    if (!writeHundredPageFiles(pathOf("g4.tif").c_str(), pathOf("jpeg.tif").c_str())) {
+    if (!writeGroupFourAndJpegFiles(pathOf("g4.tif").c_str(), pathOf("jpeg.tif").c_str(), kPages)) {
         std::fprintf(stderr, "could not make the files\n");
         return 1;
     }
