@@ -24,6 +24,7 @@ IKHANDLE loadAs(const char* path) {
     if (format == "bmp") return IKBmpFileLoad(path, nullptr, "", "", "");
     if (format == "pcx") return IKPcxFileLoad(path, nullptr, "", "", "");
     if (format == "j2k") return IKJ2kFileLoad(path, nullptr, "", "", "");
+    if (format == "fpx") return IKFpxFileLoad(path, 0, nullptr, "", "", "");
     return IKFileLoad(path, 0, 0, 0, nullptr, "", "", "");
 }
 

@@ -1,0 +1,155 @@
+#include "PropertySet.h"
+
+#include "ByteReader.h"
+
+#include <cstring>
+
+namespace kit {
+
+namespace {
+
+// Byte order mark, format version, OS version, class id, section count.
+constexpr std::size_t kHeaderBytes = 28;
+constexpr std::size_t kSectionEntryBytes = 20;
+
+}  // namespace
+
+void putU32(std::vector<std::uint8_t>& out, std::uint32_t value) {
+    for (int i = 0; i < 4; ++i) out.push_back(std::uint8_t(value >> (8 * i)));
+}
+
+std::optional<PropertySection> PropertySection::read(std::span<const std::uint8_t> bytes) {
+    const ByteReader in(bytes.data(), bytes.size());
+    if (!in.has(0, kHeaderBytes + kSectionEntryBytes) || in.u16(0) != 0xFFFE || in.u32(24) == 0) return std::nullopt;
+    const std::size_t section = in.u32(kHeaderBytes + 16);
+    if (!in.has(section, 8)) return std::nullopt;
+    const std::size_t size = in.u32(section);
+    if (size < 8 || !in.has(section, size)) return std::nullopt;
+    const ByteReader body = in.part(section, size);
+    const std::size_t count = body.u32(4);
+    // Each pair takes 8 bytes; a count the section cannot hold is damage.
+    if (count > (size - 8) / 8) return std::nullopt;
+    PropertySection out;
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::uint32_t id = body.u32(8 + 8 * i);
+        const std::size_t at = body.u32(12 + 8 * i);
+        if (!body.has(at, 4)) return std::nullopt;
+        out.values_[id] = Value{body.u32(at), bytes.subspan(section + at + 4, size - at - 4)};
+    }
+    return out;
+}
+
+std::optional<std::uint32_t> PropertySection::u32(std::uint32_t id) const {
+    const auto it = values_.find(id);
+    if (it == values_.end()) return std::nullopt;
+    const ByteReader in(it->second.data.data(), it->second.data.size());
+    if (it->second.type == kVtI2 && in.has(0, 2)) return in.u16(0);
+    if ((it->second.type == kVtI4 || it->second.type == kVtUi4) && in.has(0, 4)) return in.u32(0);
+    return std::nullopt;
+}
+
+std::optional<float> PropertySection::r4(std::uint32_t id) const {
+    const auto it = values_.find(id);
+    if (it == values_.end() || it->second.type != kVtR4 || it->second.data.size() < 4) return std::nullopt;
+    const std::uint32_t raw = ByteReader(it->second.data.data(), 4).u32(0);
+    float value;
+    std::memcpy(&value, &raw, sizeof(value));
+    return value;
+}
+
+std::optional<std::span<const std::uint8_t>> PropertySection::blob(std::uint32_t id) const {
+    const auto it = values_.find(id);
+    if (it == values_.end() || (it->second.type != kVtBlob && it->second.type != kVtLpstr)) return std::nullopt;
+    const std::span<const std::uint8_t> data = it->second.data;
+    const ByteReader in(data.data(), data.size());
+    if (!in.has(0, 4)) return std::nullopt;
+    const std::size_t length = in.u32(0);
+    if (!in.has(4, length)) return std::nullopt;
+    return data.subspan(4, length);
+}
+
+std::optional<std::string> PropertySection::text(std::uint32_t id) const {
+    const auto it = values_.find(id);
+    if (it == values_.end() || it->second.type != kVtLpstr) return std::nullopt;
+    const auto bytes = blob(id);
+    if (!bytes) return std::nullopt;
+    std::string out(bytes->begin(), bytes->end());
+    if (const auto end = out.find('\0'); end != std::string::npos) out.resize(end);
+    return out;
+}
+
+std::vector<std::uint32_t> PropertySection::ids() const {
+    std::vector<std::uint32_t> out;
+    for (const auto& [id, value] : values_) out.push_back(id);
+    return out;
+}
+
+void PropertySetWriter::add(std::uint32_t id, std::uint32_t type, std::vector<std::uint8_t> payload) {
+    std::vector<std::uint8_t> value;
+    putU32(value, type);
+    value.insert(value.end(), payload.begin(), payload.end());
+    while (value.size() % 4) value.push_back(0);
+    values_[id] = std::move(value);
+}
+
+void PropertySetWriter::addU32(std::uint32_t id, std::uint32_t value) {
+    std::vector<std::uint8_t> payload;
+    putU32(payload, value);
+    add(id, kVtUi4, std::move(payload));
+}
+
+void PropertySetWriter::addI2(std::uint32_t id, std::int16_t value) {
+    add(id, kVtI2, {std::uint8_t(value), std::uint8_t(std::uint16_t(value) >> 8)});
+}
+
+void PropertySetWriter::addR4(std::uint32_t id, float value) {
+    std::uint32_t raw;
+    std::memcpy(&raw, &value, sizeof(raw));
+    std::vector<std::uint8_t> payload;
+    putU32(payload, raw);
+    add(id, kVtR4, std::move(payload));
+}
+
+void PropertySetWriter::addText(std::uint32_t id, const std::string& text) {
+    std::vector<std::uint8_t> payload;
+    putU32(payload, static_cast<std::uint32_t>(text.size() + 1));
+    payload.insert(payload.end(), text.begin(), text.end());
+    payload.push_back(0);
+    add(id, kVtLpstr, std::move(payload));
+}
+
+void PropertySetWriter::addBlob(std::uint32_t id, std::span<const std::uint8_t> bytes) {
+    std::vector<std::uint8_t> payload;
+    putU32(payload, static_cast<std::uint32_t>(bytes.size()));
+    payload.insert(payload.end(), bytes.begin(), bytes.end());
+    add(id, kVtBlob, std::move(payload));
+}
+
+void PropertySetWriter::addVectorU32(std::uint32_t id, std::span<const std::uint32_t> values) {
+    std::vector<std::uint8_t> payload;
+    putU32(payload, static_cast<std::uint32_t>(values.size()));
+    for (const std::uint32_t v : values) putU32(payload, v);
+    add(id, kVtVectorUi4, std::move(payload));
+}
+
+std::vector<std::uint8_t> PropertySetWriter::bytes(const ClassId& clsid, const ClassId& fmtid) const {
+    std::vector<std::uint8_t> out = {0xFE, 0xFF, 0, 0, 3, 0, 0, 0};  // little-endian, format 0, 32-bit OS
+    out.insert(out.end(), clsid.begin(), clsid.end());
+    putU32(out, 1);
+    out.insert(out.end(), fmtid.begin(), fmtid.end());
+    putU32(out, static_cast<std::uint32_t>(kHeaderBytes + kSectionEntryBytes));
+    std::size_t size = 8 + 8 * values_.size();
+    for (const auto& [id, value] : values_) size += value.size();
+    putU32(out, static_cast<std::uint32_t>(size));
+    putU32(out, static_cast<std::uint32_t>(values_.size()));
+    std::size_t at = 8 + 8 * values_.size();
+    for (const auto& [id, value] : values_) {
+        putU32(out, id);
+        putU32(out, static_cast<std::uint32_t>(at));
+        at += value.size();
+    }
+    for (const auto& [id, value] : values_) out.insert(out.end(), value.begin(), value.end());
+    return out;
+}
+
+}  // namespace kit
