@@ -106,6 +106,9 @@ bool compoundStructureSound(std::span<const std::uint8_t> bytes) {
         const std::size_t at = entryAt(id);
         const std::uint8_t type = in.u8(at + 66);
         if (type != 1 && type != 2) return false;
+        // A stream larger than the whole file (the size's high word is left out: version 3
+        // writers may leave anything there, and no file here exceeds 4 GiB).
+        if (type == 2 && in.u32(at + 120) > in.size()) return false;
         const std::uint32_t child = in.u32(at + 76);
         if (type == 2 && child != kNoStream) return false;
         pending.push_back(in.u32(at + 68));

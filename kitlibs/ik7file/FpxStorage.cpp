@@ -8,7 +8,14 @@ namespace kit {
 
 void ensureGsf() {
     static std::once_flag once;
-    std::call_once(once, [] { gsf_init(); });
+    std::call_once(once, [] {
+        gsf_init();
+        // A damaged document is refused with a status; libgsf's own messages about it stay
+        // off the terminal.
+        for (const char* domain : {"libgsf:msole", "libgsf"})
+            g_log_set_handler(domain, GLogLevelFlags(G_LOG_LEVEL_WARNING | G_LOG_LEVEL_CRITICAL),
+                              [](const gchar*, GLogLevelFlags, const gchar*, gpointer) {}, nullptr);
+    });
 }
 
 GsfRef<GsfInfile> openCompoundDocument(std::span<const std::uint8_t> bytes) {

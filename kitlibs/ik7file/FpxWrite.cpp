@@ -8,8 +8,10 @@
 #include "KitCall.h"
 #include "PixelSource.h"
 #include "Progress.h"
+#include "platform/GlobalMemory.h"
 
 #include <gsf/gsf-outfile-msole.h>
+#include <gsf/gsf-output-memory.h>
 #include <gsf/gsf-output-stdio.h>
 
 #include <algorithm>
@@ -238,9 +240,9 @@ bool writeLevel(GsfOutfile* object, std::uint32_t index, const Plane& plane, Mod
     return writeStream(storage.get(), kHeaderStream, header) && gsf_output_close(GSF_OUTPUT(storage.get()));
 }
 
-bool writeFpx(const char* path, const PixelSource& source, Mode mode, int quality, const char* comment,
+// Writes the document into `sink` (a file or memory), which it closes.
+bool writeFpx(GsfOutput* sink, const PixelSource& source, Mode mode, int quality, const char* comment,
               Progress& progress) {
-    ensureGsf();
     const bool grey = source.indexed() && source.greyTable();
     std::vector<Plane> levels;
     levels.push_back(planeOf(source, grey));
@@ -250,11 +252,7 @@ bool writeFpx(const char* path, const PixelSource& source, Mode mode, int qualit
     std::uint64_t tilesTotal = 0, tilesDone = 0;
     for (const Plane& plane : levels) tilesTotal += std::uint64_t{(plane.width + 63) / 64} * ((plane.height + 63) / 64);
 
-    GError* error = nullptr;
-    GsfRef<GsfOutput> sink(gsf_output_stdio_new(path, &error));
-    if (error) g_error_free(error);
-    if (!sink) return false;
-    GsfRef<GsfOutfile> root(gsf_outfile_msole_new(sink.get()));
+    GsfRef<GsfOutfile> root(gsf_outfile_msole_new(sink));
     if (!root) return false;
     gsf_outfile_msole_set_class_id(GSF_OUTFILE_MSOLE(root.get()), kImageObjectClass.data());
 
@@ -302,7 +300,27 @@ bool writeFpx(const char* path, const PixelSource& source, Mode mode, int qualit
     for (std::uint32_t i = 0; ok && i < levels.size(); ++i)
         ok = writeLevel(root.get(), i, levels[i], mode, jpeg ? &*jpeg : nullptr, progress, tilesDone, tilesTotal);
     ok = gsf_output_close(GSF_OUTPUT(root.get())) && ok;
-    return ok;
+    // Closing the document closes its sink too.
+    return (gsf_output_is_closed(sink) || gsf_output_close(sink)) && ok;
+}
+
+bool writeFpxFile(const char* path, const PixelSource& source, Mode mode, int quality, const char* comment,
+                  Progress& progress) {
+    ensureGsf();
+    GError* error = nullptr;
+    GsfRef<GsfOutput> sink(gsf_output_stdio_new(path, &error));
+    if (error) g_error_free(error);
+    return sink && writeFpx(sink.get(), source, mode, quality, comment, progress);
+}
+
+// The common checks of both save forms; the quality 0 takes 75.
+bool saveArguments(IKHANDLE image, int32_t mode, int32_t& quality, Progress& progress) {
+    if (mode < 0 || mode > 2) return fail(IK_ERR_ARGUMENT, false);
+    const PixelSource source(image);
+    if (!source.usable()) return fail(source.failureStatus(), false);
+    if (!progress.report(0, 100)) return fail(IK_ERR_CANCELLED, false);
+    quality = quality <= 0 ? 75 : std::min(quality, 100);
+    return true;
 }
 
 }  // namespace
@@ -311,16 +329,37 @@ bool writeFpx(const char* path, const PixelSource& source, Mode mode, int qualit
 IK_API IKBOOL IKFpxFileSave(const char* path, IKHANDLE image, int32_t mode, int32_t quality, const char* comment,
                             IKPROGRESSPROC progress, const char*, const char*, const char*) {
     return kit::guarded(IK_FALSE, [&] {
-        if (!path || !*path || mode < 0 || mode > 2) return kit::fail(IK_ERR_ARGUMENT, IK_FALSE);
-        const kit::PixelSource source(image);
-        if (!source.usable()) return kit::fail(source.failureStatus(), IK_FALSE);
+        if (!path || !*path) return kit::fail(IK_ERR_ARGUMENT, IK_FALSE);
         kit::Progress relay(progress);
-        if (!relay.report(0, 100)) return kit::fail(IK_ERR_CANCELLED, IK_FALSE);
+        if (!kit::fpx::saveArguments(image, mode, quality, relay)) return IK_FALSE;
+        const kit::PixelSource source(image);
         kit::AtomicOutput output(path);
         if (!output.ready()) return kit::fail(IK_ERR_FILE_OPEN, IK_FALSE);
-        const int q = quality <= 0 ? 75 : std::min(quality, 100);
-        if (!kit::fpx::writeFpx(output.path(), source, static_cast<kit::fpx::Mode>(mode), q, comment, relay))
+        if (!kit::fpx::writeFpxFile(output.path(), source, static_cast<kit::fpx::Mode>(mode), quality, comment, relay))
             return kit::fail(relay.stopped() ? IK_ERR_CANCELLED : IK_ERR_FILE_WRITE, IK_FALSE);
         return output.commit() ? IK_TRUE : kit::fail(IK_ERR_FILE_WRITE, IK_FALSE);
+    });
+}
+
+IK_API IKHANDLE IKFpxFileSaveMem(IKHANDLE image, int32_t mode, int32_t quality, const char* comment,
+                                 IKPROGRESSPROC progress, const char*, const char*, const char*) {
+    return kit::guarded<IKHANDLE>(0, [&] {
+        kit::Progress relay(progress);
+        if (!kit::fpx::saveArguments(image, mode, quality, relay)) return IKHANDLE(0);
+        const kit::PixelSource source(image);
+        kit::ensureGsf();
+        kit::GsfRef<GsfOutput> sink(gsf_output_memory_new());
+        if (!sink) return kit::fail<IKHANDLE>(IK_ERR_MEMORY, 0);
+        if (!kit::fpx::writeFpx(sink.get(), source, static_cast<kit::fpx::Mode>(mode), quality, comment, relay))
+            return kit::fail<IKHANDLE>(relay.stopped() ? IK_ERR_CANCELLED : IK_ERR_MEMORY, 0);
+        auto* memory = GSF_OUTPUT_MEMORY(sink.get());
+        const std::size_t size = static_cast<std::size_t>(gsf_output_size(sink.get()));
+        platform::GlobalBlock block(platform::globalAlloc(size, false));
+        if (!block.get()) return kit::fail<IKHANDLE>(IK_ERR_MEMORY, 0);
+        {
+            platform::GlobalLock lock(block.get());
+            std::memcpy(lock.data(), gsf_output_memory_get_bytes(memory), size);
+        }
+        return block.release();
     });
 }

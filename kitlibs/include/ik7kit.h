@@ -321,6 +321,9 @@ IK_API IKBOOL IKPngFileSaveEx(const char* path, IKHANDLE image, IKBOOL interlace
  */
 IK_API IKBOOL IKFpxFileSave(const char* path, IKHANDLE image, int32_t mode, int32_t quality, const char* comment,
                             IK_PROGRESS_TAIL);
+/* The same file made in memory: a new memory block (IKFreeMemory) holding its bytes. */
+IK_API IKHANDLE IKFpxFileSaveMem(IKHANDLE image, int32_t mode, int32_t quality, const char* comment,
+                                 IK_PROGRESS_TAIL);
 /* PCX: 1 bit, 4 bits in four planes, 8 bits with palette, 24 bits in three planes. */
 IK_API IKBOOL IKPcxFileSave(const char* path, IKHANDLE image, IK_PROGRESS_TAIL);
 /*

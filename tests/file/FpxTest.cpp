@@ -239,3 +239,17 @@ TEST_F(FpxKit, FailuresAreQuiet) {
     EXPECT_EQ(IkFpxFileLoad(other.c_str(), 0, nullptr, "", "", ""), 0);
     EXPECT_EQ(IkGetErrorStatus(), IK_ERR_FILE_READ);
 }
+
+// The memory forms make and read the same file as the file forms.
+TEST_F(FpxKit, MemoryFormsRoundTrip) {
+    KitImage image(colourImage(100, 80, [](int x, int y) { return std::uint32_t(x * 2 << 16 | y * 3 << 8 | 77); }));
+    KitImage file(IkFpxFileSaveMem(image.get(), 1, 0, "memo", nullptr, "", "", ""));
+    ASSERT_NE(file.get(), 0);
+    platform::GlobalLock bytes(file.get());
+    KitImage loaded(IkFpxFileLoadMem(bytes.data(), std::int32_t(bytes.size()), 0, nullptr, "", "", ""));
+    EXPECT_EQ(difference(pixels(loaded.get()), pixels(image.get())), 0);
+    KitImage half(IkFpxFileLoadMem(bytes.data(), std::int32_t(bytes.size()), 1, nullptr, "", "", ""));
+    EXPECT_EQ(pixels(half.get()).width, 50);
+    EXPECT_EQ(IkFpxFileLoadMem(bytes.data(), 100, 0, nullptr, "", "", ""), 0);
+    EXPECT_EQ(IkGetErrorStatus(), IK_ERR_FILE_READ);
+}

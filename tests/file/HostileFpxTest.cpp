@@ -131,6 +131,11 @@ TEST_F(HostileFpx, DamagedFilesAreRefusedQuickly) {
              const std::uint32_t child = u32At(b, root + 76);
              putU32(b, root + 128 * child + 72, child);  // the child is its own right sibling
          }},
+        {"stream larger than the file", false,
+         [](std::vector<std::uint8_t>& b) {
+             const std::size_t entry = findBytes(b, {5, 0, 'I', 0, 'm', 0, 'a', 0, 'g', 0, 'e', 0, ' ', 0, 'C', 0});
+             putU32(b, entry + 120, 0x7FFFFFF0);
+         }},
         {"cut at half", false, [](std::vector<std::uint8_t>& b) { b.resize(b.size() / 2); }},
         {"cut inside the header", false, [](std::vector<std::uint8_t>& b) { b.resize(300); }},
     };
