@@ -212,6 +212,11 @@ bool FpxImage::readLevel(std::uint32_t index, const PropertySection& contents, L
     const auto widthProp = contents.u32(levelPid(index, kFieldWidth));
     const auto heightProp = contents.u32(levelPid(index, kFieldHeight));
     if ((widthProp && *widthProp != out.width) || (heightProp && *heightProp != out.height)) return false;
+    // Samples are 8-bit unsigned: the numerical format, when given, must say so.
+    if (contents.has(levelPid(index, kFieldNumerical))) {
+        const auto formats = contents.vectorU32(levelPid(index, kFieldNumerical), 1);
+        if (!formats || formats->size() != 1 || formats->front() != kNumericalUi1) return false;
+    }
     const auto colour = contents.blob(levelPid(index, kFieldColour));
     if (!colour) return false;
     const auto kind = colourOf(*colour, out.channels);

@@ -57,6 +57,17 @@ std::optional<float> PropertySection::r4(std::uint32_t id) const {
     return value;
 }
 
+std::optional<std::vector<std::uint32_t>> PropertySection::vectorU32(std::uint32_t id, std::size_t most) const {
+    const auto it = values_.find(id);
+    if (it == values_.end() || it->second.type != kVtVectorUi4) return std::nullopt;
+    const ByteReader in(it->second.data.data(), it->second.data.size());
+    const std::size_t count = in.u32(0);
+    if (!in.has(0, 4) || count > most || !in.has(4, 4 * count)) return std::nullopt;
+    std::vector<std::uint32_t> out(count);
+    for (std::size_t i = 0; i < count; ++i) out[i] = in.u32(4 + 4 * i);
+    return out;
+}
+
 std::optional<std::span<const std::uint8_t>> PropertySection::blob(std::uint32_t id) const {
     const auto it = values_.find(id);
     if (it == values_.end() || (it->second.type != kVtBlob && it->second.type != kVtLpstr)) return std::nullopt;

@@ -36,6 +36,8 @@ public:
     // A 4-byte integer (VT_I4 or VT_UI4), a 2-byte one (VT_I2), a float (VT_R4).
     std::optional<std::uint32_t> u32(std::uint32_t id) const;
     std::optional<float> r4(std::uint32_t id) const;
+    // The values of a VT_VECTOR of VT_UI4, at most `most` of them (more is damage).
+    std::optional<std::vector<std::uint32_t>> vectorU32(std::uint32_t id, std::size_t most) const;
     // The bytes of a VT_BLOB, the text of a VT_LPSTR (without its NUL).
     std::optional<std::span<const std::uint8_t>> blob(std::uint32_t id) const;
     std::optional<std::string> text(std::uint32_t id) const;

@@ -94,6 +94,8 @@ TEST_F(HostileFpx, DamagedFilesAreRefusedQuickly) {
         {"colour blob length", false, property(0x02020002, 1, 0xFFFFFFFF)},
         {"colour channel count", false, property(0x02020002, 3, 0xFFFFFFFF)},
         {"level width unlike its header", false, property(0x02020000, 1, 131)},
+        {"samples not 8-bit unsigned", false, property(0x02020003, 2, 0x12)},
+        {"numerical format count", false, property(0x02020003, 1, 0xFFFFFFFF)},
         {"property count", false,
          [](std::vector<std::uint8_t>& b) {
              const std::size_t set = findBytes(b, {0x00, 0x64, 0x61, 0x56, 0x54, 0xC1, 0xCE, 0x11}) - 8;
