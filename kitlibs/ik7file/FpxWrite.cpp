@@ -15,7 +15,9 @@
 #include <gsf/gsf-output-stdio.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
+#include <thread>
 #include <cstring>
 #include <optional>
 
@@ -141,12 +143,6 @@ public:
         out.assign(buffer_, buffer_ + size);
         return true;
     }
-    // Sub-type: interleaved, chroma subsampled 2 × 2 for colour, colour converted by the
-    // coder, table set 1.
-    std::uint32_t subtype() const {
-        return info_.input_components == 1 ? 0x01001100u : 0x01012200u;
-    }
-
 private:
     // libjpeg allocates the output buffer afresh for each stream; the previous one is ours.
     void freeBuffer() {
@@ -159,6 +155,10 @@ private:
     unsigned char* buffer_ = nullptr;
 };
 
+// Sub-type of a JPEG tile: interleaved, chroma subsampled 2 × 2 for colour, colour converted
+// by the coder, table set 1.
+std::uint32_t jpegSubtype(std::uint32_t channels) { return channels == 1 ? 0x01001100u : 0x01012200u; }
+
 bool writeStream(GsfOutfile* storage, const char* name, const std::vector<std::uint8_t>& bytes) {
     GsfRef<GsfOutput> stream(gsf_outfile_new_child(storage, name, FALSE));
     if (!stream) return false;
@@ -167,39 +167,72 @@ bool writeStream(GsfOutfile* storage, const char* name, const std::vector<std::u
 }
 
 std::vector<std::uint8_t> streamHeader() {
-    std::vector<std::uint8_t> out = {0xFE, 0xFF, 0, 0, 3, 0, 0, 0};
-    out.insert(out.end(), kSubimageClass.begin(), kSubimageClass.end());
+    static const std::uint8_t start[] = {0xFE, 0xFF, 0, 0, 3, 0, 0, 0};
+    std::vector<std::uint8_t> out;
+    append(out, start, sizeof(start));
+    append(out, kSubimageClass.data(), kSubimageClass.size());
     putU32(out, 1);
     return out;
 }
 
 std::vector<std::uint8_t> compObj() {
-    std::vector<std::uint8_t> out = {0x01, 0x00, 0xFE, 0xFF, 0x03, 0x0A, 0x00, 0x00, 0xFF, 0xFF, 0xFF, 0xFF};
-    out.insert(out.end(), kImageObjectClass.begin(), kImageObjectClass.end());
-    const std::string type = "FlashPix Image";
-    putU32(out, static_cast<std::uint32_t>(type.size() + 1));
-    out.insert(out.end(), type.begin(), type.end());
-    out.push_back(0);
+    static const std::uint8_t start[] = {0x01, 0x00, 0xFE, 0xFF, 0x03, 0x0A, 0x00, 0x00, 0xFF, 0xFF, 0xFF, 0xFF};
+    static const char type[] = "FlashPix Image";
+    std::vector<std::uint8_t> out;
+    append(out, start, sizeof(start));
+    append(out, kImageObjectClass.data(), kImageObjectClass.size());
+    putU32(out, static_cast<std::uint32_t>(sizeof(type)));
+    append(out, type, sizeof(type));
     putU32(out, 0);  // no clipboard format
     putU32(out, 0);  // no program id
     return out;
 }
 
+// Every tile of a level JPEG-coded, in tile order, on every core (each thread its own coder;
+// all use the same standard tables).
+bool codeJpegTiles(const Plane& plane, int quality, std::vector<std::vector<std::uint8_t>>& out) {
+    const std::uint32_t across = (plane.width + 63) / 64;
+    const std::size_t count = std::size_t{across} * ((plane.height + 63) / 64);
+    out.assign(count, {});
+    std::atomic<std::size_t> next{0};
+    std::atomic<bool> failed{false};
+    const auto work = [&] {
+        try {
+            JpegTileWriter coder(plane.channels, quality);
+            std::vector<std::uint8_t> pixels(kTileSide * kTileSide * plane.channels);
+            for (std::size_t t; !failed && (t = next++) < count;) {
+                cutTile(plane, static_cast<std::uint32_t>(t % across), static_cast<std::uint32_t>(t / across),
+                        pixels.data());
+                if (!coder.tile(pixels.data(), out[t])) failed = true;
+            }
+        } catch (...) {
+            failed = true;
+        }
+    };
+    const std::size_t workers = std::min<std::size_t>({std::max(1u, std::thread::hardware_concurrency()), 8, count});
+    std::vector<std::thread> threads;
+    for (std::size_t i = 1; i < workers; ++i) threads.emplace_back(work);
+    work();
+    for (std::thread& t : threads) t.join();
+    return !failed;
+}
+
 // Writes one level's tiles into "Resolution n"; their table goes into its header stream.
-bool writeLevel(GsfOutfile* object, std::uint32_t index, const Plane& plane, Mode mode, JpegTileWriter* jpeg,
+bool writeLevel(GsfOutfile* object, std::uint32_t index, const Plane& plane, Mode mode, int quality,
                 Progress& progress, std::uint64_t& tilesDone, std::uint64_t tilesTotal) {
     GsfRef<GsfOutfile> storage(GSF_OUTFILE(gsf_outfile_new_child(object, levelStorage(index).c_str(), TRUE)));
     if (!storage) return false;
     const std::uint32_t across = (plane.width + 63) / 64, down = (plane.height + 63) / 64;
     std::vector<std::uint8_t> tableBytes;
-    std::vector<std::uint8_t> pixels(kTileSide * kTileSide * plane.channels), coded;
-    bool ok = true;
+    std::vector<std::uint8_t> pixels(kTileSide * kTileSide * plane.channels);
+    std::vector<std::vector<std::uint8_t>> coded;
+    bool ok = mode != Mode::Jpeg || codeJpegTiles(plane, quality, coded);
     {
         GsfRef<GsfOutput> data(gsf_outfile_new_child(storage.get(), kDataStream, FALSE));
         if (!data) return false;
         std::vector<std::uint8_t> head = streamHeader();
         head.resize(2 * kStreamHeaderBytes, 0);  // tiles start after a reserved block, as offset 28
-        ok = gsf_output_write(data.get(), head.size(), head.data());
+        ok = ok && gsf_output_write(data.get(), head.size(), head.data());
         std::uint32_t offset = kStreamHeaderBytes;
         for (std::uint32_t ty = 0; ok && ty < down; ++ty) {
             for (std::uint32_t tx = 0; ok && tx < across; ++tx) {
@@ -209,13 +242,13 @@ bool writeLevel(GsfOutfile* object, std::uint32_t index, const Plane& plane, Mod
                     compression = kTileSingleColour;
                     subtype = *colour;
                 } else {
-                    cutTile(plane, tx, ty, pixels.data());
                     const std::vector<std::uint8_t>* bytes = &pixels;
                     if (mode == Mode::Jpeg) {
-                        ok = jpeg->tile(pixels.data(), coded);
                         compression = kTileJpeg;
-                        subtype = jpeg->subtype();
-                        bytes = &coded;
+                        subtype = jpegSubtype(plane.channels);
+                        bytes = &coded[std::size_t{ty} * across + tx];
+                    } else {
+                        cutTile(plane, tx, ty, pixels.data());
                     }
                     size = static_cast<std::uint32_t>(bytes->size());
                     ok = ok && gsf_output_write(data.get(), bytes->size(), bytes->data());
@@ -236,7 +269,7 @@ bool writeLevel(GsfOutfile* object, std::uint32_t index, const Plane& plane, Mod
                                   std::uint32_t(kTileSide), std::uint32_t(kTileSide), plane.channels,
                                   std::uint32_t(kSubimageHeaderBytes), std::uint32_t(kTileEntryBytes)})
         putU32(header, v);
-    header.insert(header.end(), tableBytes.begin(), tableBytes.end());
+    append(header, tableBytes.data(), tableBytes.size());
     return writeStream(storage.get(), kHeaderStream, header) && gsf_output_close(GSF_OUTPUT(storage.get()));
 }
 
@@ -281,11 +314,10 @@ bool writeFpx(GsfOutput* sink, const PixelSource& source, Mode mode, int quality
         contents.addVectorU32(levelPid(i, kFieldNumerical), numerical);
         contents.addU32(levelPid(i, kFieldDecimation), i + 1 == levels.size() ? 0 : 4);
     }
-    std::optional<JpegTileWriter> jpeg;
     if (mode == Mode::Jpeg) {
-        jpeg.emplace(grey ? 1 : 3, quality);
+        JpegTileWriter jpeg(grey ? 1 : 3, quality);
         std::vector<std::uint8_t> tables;
-        if (!jpeg->tables(tables)) return false;
+        if (!jpeg.tables(tables)) return false;
         contents.addBlob(jpegTablePid(1), tables);
         contents.addU32(kPidMostJpegTable, 1);
     }
@@ -298,7 +330,7 @@ bool writeFpx(GsfOutput* sink, const PixelSource& source, Mode mode, int quality
         ok = writeStream(root.get(), kSummaryInformation, summary.bytes(ClassId{}, kSummaryFormat));
     }
     for (std::uint32_t i = 0; ok && i < levels.size(); ++i)
-        ok = writeLevel(root.get(), i, levels[i], mode, jpeg ? &*jpeg : nullptr, progress, tilesDone, tilesTotal);
+        ok = writeLevel(root.get(), i, levels[i], mode, quality, progress, tilesDone, tilesTotal);
     ok = gsf_output_close(GSF_OUTPUT(root.get())) && ok;
     // Closing the document closes its sink too.
     return (gsf_output_is_closed(sink) || gsf_output_close(sink)) && ok;

@@ -14,8 +14,17 @@ constexpr std::size_t kSectionEntryBytes = 20;
 
 }  // namespace
 
+// Appends by resizing and copying (push_back and insert trip GCC 12's bounds warnings here).
+void append(std::vector<std::uint8_t>& out, const void* bytes, std::size_t size) {
+    const std::size_t at = out.size();
+    out.resize(at + size);
+    if (size) std::memcpy(out.data() + at, bytes, size);
+}
+
 void putU32(std::vector<std::uint8_t>& out, std::uint32_t value) {
-    for (int i = 0; i < 4; ++i) out.push_back(std::uint8_t(value >> (8 * i)));
+    const std::uint8_t bytes[4] = {std::uint8_t(value), std::uint8_t(value >> 8), std::uint8_t(value >> 16),
+                                   std::uint8_t(value >> 24)};
+    append(out, bytes, 4);
 }
 
 std::optional<PropertySection> PropertySection::read(std::span<const std::uint8_t> bytes) {
@@ -98,8 +107,8 @@ std::vector<std::uint32_t> PropertySection::ids() const {
 void PropertySetWriter::add(std::uint32_t id, std::uint32_t type, std::vector<std::uint8_t> payload) {
     std::vector<std::uint8_t> value;
     putU32(value, type);
-    value.insert(value.end(), payload.begin(), payload.end());
-    while (value.size() % 4) value.push_back(0);
+    append(value, payload.data(), payload.size());
+    value.resize((value.size() + 3) / 4 * 4, 0);
     values_[id] = std::move(value);
 }
 
@@ -124,15 +133,14 @@ void PropertySetWriter::addR4(std::uint32_t id, float value) {
 void PropertySetWriter::addText(std::uint32_t id, const std::string& text) {
     std::vector<std::uint8_t> payload;
     putU32(payload, static_cast<std::uint32_t>(text.size() + 1));
-    payload.insert(payload.end(), text.begin(), text.end());
-    payload.push_back(0);
+    append(payload, text.c_str(), text.size() + 1);
     add(id, kVtLpstr, std::move(payload));
 }
 
 void PropertySetWriter::addBlob(std::uint32_t id, std::span<const std::uint8_t> bytes) {
     std::vector<std::uint8_t> payload;
     putU32(payload, static_cast<std::uint32_t>(bytes.size()));
-    payload.insert(payload.end(), bytes.begin(), bytes.end());
+    append(payload, bytes.data(), bytes.size());
     add(id, kVtBlob, std::move(payload));
 }
 
@@ -144,10 +152,12 @@ void PropertySetWriter::addVectorU32(std::uint32_t id, std::span<const std::uint
 }
 
 std::vector<std::uint8_t> PropertySetWriter::bytes(const ClassId& clsid, const ClassId& fmtid) const {
-    std::vector<std::uint8_t> out = {0xFE, 0xFF, 0, 0, 3, 0, 0, 0};  // little-endian, format 0, 32-bit OS
-    out.insert(out.end(), clsid.begin(), clsid.end());
+    static const std::uint8_t start[] = {0xFE, 0xFF, 0, 0, 3, 0, 0, 0};  // little-endian, format 0, 32-bit OS
+    std::vector<std::uint8_t> out;
+    append(out, start, sizeof(start));
+    append(out, clsid.data(), clsid.size());
     putU32(out, 1);
-    out.insert(out.end(), fmtid.begin(), fmtid.end());
+    append(out, fmtid.data(), fmtid.size());
     putU32(out, static_cast<std::uint32_t>(kHeaderBytes + kSectionEntryBytes));
     std::size_t size = 8 + 8 * values_.size();
     for (const auto& [id, value] : values_) size += value.size();
@@ -159,7 +169,7 @@ std::vector<std::uint8_t> PropertySetWriter::bytes(const ClassId& clsid, const C
         putU32(out, static_cast<std::uint32_t>(at));
         at += value.size();
     }
-    for (const auto& [id, value] : values_) out.insert(out.end(), value.begin(), value.end());
+    for (const auto& [id, value] : values_) append(out, value.data(), value.size());
     return out;
 }
 

@@ -70,5 +70,6 @@ private:
 };
 
 void putU32(std::vector<std::uint8_t>& out, std::uint32_t value);
+void append(std::vector<std::uint8_t>& out, const void* bytes, std::size_t size);
 
 }  // namespace kit
