@@ -10,7 +10,9 @@
 #include "platform/Dib.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
+#include <thread>
 
 namespace kit::fpx {
 namespace {
@@ -239,6 +241,60 @@ std::uint32_t FpxImage::compressionOf(const Level& level) const {
     return found;
 }
 
+namespace {
+
+// Decodes tile `tile` (its stored bytes in `stored`) of `level` into the bitmap rows of
+// `dib`; false on damage.
+bool decodeTile(const Level& level, std::size_t index, std::span<const std::uint8_t> stored,
+                const std::map<std::uint32_t, std::vector<std::uint8_t>>& jpegTables, JpegTiles& jpeg,
+                std::vector<std::uint8_t>& pixels, const DibView& dib) {
+    const TileEntry& tile = level.tiles[index];
+    const std::size_t channels = level.channels;
+    if (tile.compression == kTileSingleColour) {
+        for (std::size_t p = 0; p < kTileSide * kTileSide; ++p)
+            for (std::size_t c = 0; c < channels; ++c) pixels[p * channels + c] = std::uint8_t(tile.subtype >> (8 * c));
+    } else if (tile.compression == kTileUncompressed) {
+        if (stored.size() < pixels.size()) return false;
+        std::memcpy(pixels.data(), stored.data(), pixels.size());
+    } else if (tile.compression == kTileJpeg) {
+        // Sub-type bytes: interleaving (0: pixels interleaved), chroma subsampling, colour
+        // conversion done by the coder, the shared table set used (0: none).
+        const std::uint32_t interleave = tile.subtype & 0xFF, converted = (tile.subtype >> 16) & 0xFF;
+        const std::uint32_t tableIndex = tile.subtype >> 24;
+        const std::vector<std::uint8_t>* tables = nullptr;
+        if (tableIndex != 0) {
+            const auto found = jpegTables.find(tableIndex);
+            if (found == jpegTables.end()) return false;
+            tables = &found->second;
+        }
+        if (interleave != 0 || converted > 1 ||
+            !jpeg.decode(stored, tables, tableIndex, level.channels, converted == 1, pixels.data()))
+            return false;
+    } else {
+        return false;
+    }
+    const std::size_t across = level.tilesAcross(), outBytes = level.grey() ? 1 : 3;
+    const std::size_t x0 = (index % across) * kTileSide, y0 = (index / across) * kTileSide;
+    const std::size_t w = std::min<std::size_t>(kTileSide, level.width - x0);
+    const std::size_t h = std::min<std::size_t>(kTileSide, level.height - y0);
+    for (std::size_t y = 0; y < h; ++y)
+        tileRowToBitmap(level, pixels.data() + y * kTileSide * channels, w,
+                        dib.row(static_cast<std::int32_t>(y0 + y)) + x0 * outBytes);
+    return true;
+}
+
+// The stored bytes of a tile (none for a single colour); false when outside the stream or
+// over the budget of one tile.
+bool readTile(GsfInput* data, const TileEntry& tile, std::vector<std::uint8_t>& out) {
+    out.clear();
+    if (tile.compression == kTileSingleColour) return true;
+    if (tile.size == 0 || tile.size > kMostTileBytes) return false;
+    out.resize(tile.size);
+    return readStreamPart(data, std::uint64_t{kStreamHeaderBytes} + tile.offset, tile.size, out.data());
+}
+
+}  // namespace
+
 IKHANDLE FpxImage::decode(const Level& level, Progress& progress) const {
     const bool grey = level.grey();
     const int bits = grey ? 8 : 24;
@@ -260,51 +316,52 @@ IKHANDLE FpxImage::decode(const Level& level, Progress& progress) const {
         dib.header().biXPelsPerMeter = platform::dpiToPelsPerMeter(double(xdpi_) * level.width / full.width);
         dib.header().biYPelsPerMeter = platform::dpiToPelsPerMeter(double(ydpi_) * level.height / full.height);
     }
-    const std::size_t channels = level.channels;
-    const std::size_t tileBytes = kTileSide * kTileSide * channels;
-    std::vector<std::uint8_t> stored, pixels(tileBytes);
-    JpegTiles jpeg;
-    const std::uint32_t across = level.tilesAcross();
-    const std::size_t outBytes = bits / 8;
-    if (!progress.report(0, level.tiles.size())) return fail<IKHANDLE>(IK_ERR_CANCELLED, 0);
-    for (std::size_t t = 0; t < level.tiles.size(); ++t) {
-        const TileEntry& tile = level.tiles[t];
-        if (tile.compression == kTileSingleColour) {
-            for (std::size_t p = 0; p < kTileSide * kTileSide; ++p)
-                for (std::size_t c = 0; c < channels; ++c) pixels[p * channels + c] = std::uint8_t(tile.subtype >> (8 * c));
-        } else {
-            if (tile.size == 0 || tile.size > kMostTileBytes) return fail<IKHANDLE>(IK_ERR_FILE_READ, 0);
-            stored.resize(tile.size);
-            if (!readStreamPart(data.get(), std::uint64_t{kStreamHeaderBytes} + tile.offset, tile.size, stored.data()))
-                return fail<IKHANDLE>(IK_ERR_FILE_READ, 0);
-            if (tile.compression == kTileUncompressed) {
-                if (tile.size < tileBytes) return fail<IKHANDLE>(IK_ERR_FILE_READ, 0);
-                std::memcpy(pixels.data(), stored.data(), tileBytes);
-            } else if (tile.compression == kTileJpeg) {
-                // Sub-type bytes: interleaving (0: pixels interleaved), chroma subsampling,
-                // colour conversion done by the coder, the shared table used (0: none).
-                const std::uint32_t interleave = tile.subtype & 0xFF, converted = (tile.subtype >> 16) & 0xFF;
-                const std::uint32_t tableIndex = tile.subtype >> 24;
-                const std::vector<std::uint8_t>* tables = nullptr;
-                if (tableIndex != 0) {
-                    const auto found = jpegTables_.find(tableIndex);
-                    if (found == jpegTables_.end()) return fail<IKHANDLE>(IK_ERR_FILE_READ, 0);
-                    tables = &found->second;
+    const std::size_t tileBytes = kTileSide * kTileSide * level.channels;
+    const std::size_t count = level.tiles.size();
+    if (!progress.report(0, count)) return fail<IKHANDLE>(IK_ERR_CANCELLED, 0);
+    // Tiles may share bytes: what they store together, not the stream's size, is what
+    // reading them all first costs.
+    std::uint64_t storedTotal = 0;
+    for (const TileEntry& tile : level.tiles)
+        if (tile.compression != kTileSingleColour) storedTotal += tile.size;
+    const std::size_t workers =
+        std::min<std::size_t>({std::max(1u, std::thread::hardware_concurrency()), 8, count / 16 + 1});
+    if (workers > 1 && storedTotal <= kMostBufferBytes) {
+        // Every tile's bytes read first (libgsf reads from one thread), then decoded on every
+        // core; the calling thread decodes too and relays the progress.
+        std::vector<std::vector<std::uint8_t>> stored(count);
+        for (std::size_t t = 0; t < count; ++t)
+            if (!readTile(data.get(), level.tiles[t], stored[t])) return fail<IKHANDLE>(IK_ERR_FILE_READ, 0);
+        std::atomic<std::size_t> next{0}, done{0};
+        std::atomic<bool> damaged{false}, stopped{false};
+        const auto work = [&](bool relay) {
+            try {
+                JpegTiles jpeg;
+                std::vector<std::uint8_t> pixels(tileBytes);
+                for (std::size_t t; !damaged && !stopped && (t = next++) < count;) {
+                    if (!decodeTile(level, t, stored[t], jpegTables_, jpeg, pixels, dib)) damaged = true;
+                    const std::size_t finished = ++done;
+                    if (relay && !progress.report(finished, count)) stopped = true;
                 }
-                if (interleave != 0 || converted > 1 ||
-                    !jpeg.decode(stored, tables, tableIndex, level.channels, converted == 1, pixels.data()))
-                    return fail<IKHANDLE>(IK_ERR_FILE_READ, 0);
-            } else {
-                return fail<IKHANDLE>(IK_ERR_FILE_READ, 0);
+            } catch (...) {
+                damaged = true;
             }
-        }
-        const std::size_t x0 = (t % across) * kTileSide, y0 = (t / across) * kTileSide;
-        const std::size_t w = std::min<std::size_t>(kTileSide, level.width - x0);
-        const std::size_t h = std::min<std::size_t>(kTileSide, level.height - y0);
-        for (std::size_t y = 0; y < h; ++y)
-            tileRowToBitmap(level, pixels.data() + y * kTileSide * channels, w,
-                            dib.row(static_cast<std::int32_t>(y0 + y)) + x0 * outBytes);
-        if (!progress.report(t + 1, level.tiles.size())) return fail<IKHANDLE>(IK_ERR_CANCELLED, 0);
+        };
+        std::vector<std::thread> threads;
+        for (std::size_t i = 1; i < workers; ++i) threads.emplace_back(work, false);
+        work(true);
+        for (std::thread& thread : threads) thread.join();
+        if (stopped || (!damaged && !progress.report(count, count))) return fail<IKHANDLE>(IK_ERR_CANCELLED, 0);
+        if (damaged) return fail<IKHANDLE>(IK_ERR_FILE_READ, 0);
+        return image.release();
+    }
+    JpegTiles jpeg;
+    std::vector<std::uint8_t> stored, pixels(tileBytes);
+    for (std::size_t t = 0; t < count; ++t) {
+        if (!readTile(data.get(), level.tiles[t], stored) ||
+            !decodeTile(level, t, stored, jpegTables_, jpeg, pixels, dib))
+            return fail<IKHANDLE>(IK_ERR_FILE_READ, 0);
+        if (!progress.report(t + 1, count)) return fail<IKHANDLE>(IK_ERR_CANCELLED, 0);
     }
     return image.release();
 }

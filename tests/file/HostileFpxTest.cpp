@@ -46,6 +46,14 @@ std::size_t contentsValue(const std::vector<std::uint8_t>& b, std::uint32_t id) 
     return std::string::npos;
 }
 
+// The picture damaged: its size, the tiles of its full level and that level's number.
+struct Base {
+    std::uint32_t width, height, tiles, full;
+};
+
+// A property of the full level: its id with the level number in bits 16–23.
+std::uint32_t fullPid(const Base& base, std::uint32_t field) { return 0x02000000u | base.full << 16 | field; }
+
 struct Damage {
     const char* what;
     bool jpeg;  // applied to the JPEG-coded file
@@ -54,20 +62,27 @@ struct Damage {
 
 }  // namespace
 
-class HostileFpx : public FileKit {
+// 130 × 70 (6 tiles, decoded one after the other) and 300 × 200 (20 tiles, decoded on
+// every core).
+class HostileFpx : public FileKit, public testing::WithParamInterface<Base> {
 protected:
-    // A 130 × 70 picture saved in `mode`: levels of 3 × 2, 2 × 1 and 1 tile.
+    // The picture saved in `mode`.
     std::vector<std::uint8_t> written(int mode) {
-        KitImage image(IkCreateImage(130, 70, 24, 200, 120, 40, 0, 0, 0, 0));
+        const Base& base = GetParam();
+        KitImage image(IkCreateImage(std::int32_t(base.width), std::int32_t(base.height), 24, 200, 120, 40, 0, 0, 0, 0));
         const std::string file = path("base" + std::to_string(mode) + ".fpx");
         EXPECT_NE(IkFpxFileSave(file.c_str(), image.get(), mode, 80, "", nullptr, "", "", ""), 0);
         return fileBytes(file);
     }
     // The full level's header: header length, width, height, tiles, tile width, height.
-    static std::size_t fullHeader(const std::vector<std::uint8_t>& b) { return find(b, {36, 130, 70, 6, 64, 64}); }
+    static std::size_t fullHeader(const std::vector<std::uint8_t>& b) {
+        const Base& base = GetParam();
+        return find(b, {36, base.width, base.height, base.tiles, 64, 64});
+    }
 };
 
-TEST_F(HostileFpx, DamagedFilesAreRefusedQuickly) {
+TEST_P(HostileFpx, DamagedFilesAreRefusedQuickly) {
+    const Base base = GetParam();
     const auto header = [](std::size_t field, std::uint32_t value) {
         return [=](std::vector<std::uint8_t>& b) { putU32(b, fullHeader(b) + 4 * field, value); };
     };
@@ -91,11 +106,11 @@ TEST_F(HostileFpx, DamagedFilesAreRefusedQuickly) {
         {"unknown tile coding", false, tile(2, 7)},
         {"level count", false, property(0x01000000, 1, 0xFFFFFFFF)},
         {"no level", false, property(0x01000000, 1, 0)},
-        {"colour blob length", false, property(0x02020002, 1, 0xFFFFFFFF)},
-        {"colour channel count", false, property(0x02020002, 3, 0xFFFFFFFF)},
-        {"level width unlike its header", false, property(0x02020000, 1, 131)},
-        {"samples not 8-bit unsigned", false, property(0x02020003, 2, 0x12)},
-        {"numerical format count", false, property(0x02020003, 1, 0xFFFFFFFF)},
+        {"colour blob length", false, property(fullPid(base, 2), 1, 0xFFFFFFFF)},
+        {"colour channel count", false, property(fullPid(base, 2), 3, 0xFFFFFFFF)},
+        {"level width unlike its header", false, property(fullPid(base, 0), 1, base.width + 1)},
+        {"samples not 8-bit unsigned", false, property(fullPid(base, 3), 2, 0x12)},
+        {"numerical format count", false, property(fullPid(base, 3), 1, 0xFFFFFFFF)},
         {"property count", false,
          [](std::vector<std::uint8_t>& b) {
              const std::size_t set = findBytes(b, {0x00, 0x64, 0x61, 0x56, 0x54, 0xC1, 0xCE, 0x11}) - 8;
@@ -177,3 +192,5 @@ TEST_F(HostileFpx, DamagedFilesAreRefusedQuickly) {
         EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(Sizes, HostileFpx, testing::Values(Base{130, 70, 6, 2}, Base{300, 200, 20, 3}));
