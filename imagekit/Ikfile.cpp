@@ -15,8 +15,6 @@ constexpr qsizetype kTextLimit = 260;
 // Exports the kit does not build: the entries stay empty, and these types say how they
 // would be called.
 using VectorLoadProc = IKHANDLE (*)(const char*, int32_t, int32_t, IK_PROGRESS_TAIL);
-using PagedLoadProc = IKHANDLE (*)(const char*, int32_t, IK_PROGRESS_TAIL);
-using FpxSaveProc = IKBOOL (*)(const char*, IKHANDLE, int32_t, int32_t, const char*, IK_PROGRESS_TAIL);
 using PlainSaveProc = IKBOOL (*)(const char*, IKHANDLE, IK_PROGRESS_TAIL);
 
 template <typename Proc>
@@ -160,7 +158,7 @@ IKHANDLE TVIkFile::loadWith(TVIkLoadFile format, IKPROGRESSPROC progress, bool& 
     case vikLoadJPEG2000: return plain(IkJ2kFileLoad);
     case vikLoadGIF: return paged(IkGifFileLoad);
     case vikLoadTIFF: return paged(IkTiffFileLoad);
-    case vikLoadFPX: return paged(typed<PagedLoadProc>(IkFpxFileLoad));
+    case vikLoadFPX: return paged(IkFpxFileLoad);
     case vikLoadPNG:
         available = IkPngFileLoadEx != nullptr;
         return available ? IkPngFileLoadEx(path, AlphaChannel ? 2 : 1, IK_TAIL) : 0;
@@ -238,7 +236,7 @@ IKBOOL TVIkFile::saveWith(TVIkSaveFile format, IKPROGRESSPROC progress, bool& av
     };
     auto fpx = [&](int32_t mode, int32_t quality) -> IKBOOL {
         available = IkFpxFileSave != nullptr;
-        return available ? typed<FpxSaveProc>(IkFpxFileSave)(path, image, mode, quality, c, IK_TAIL) : IK_FALSE;
+        return available ? IkFpxFileSave(path, image, mode, quality, c, IK_TAIL) : IK_FALSE;
     };
     auto jpeg = [&](int32_t progressive) -> IKBOOL {
         available = IkJpegFileSave != nullptr;

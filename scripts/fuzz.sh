@@ -7,7 +7,7 @@ set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${SECONDS_PER_TARGET:-600}
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(tiff jpeg png gif bmp pcx j2k any)
+[ ${#targets[@]} -gt 0 ] || targets=(tiff jpeg png gif bmp pcx j2k fpx any)
 CC=clang CXX=clang++ cmake -S "$top" -B "$top/build/fuzz" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVZ_FUZZ=ON >/dev/null
 cmake --build "$top/build/fuzz" --target "${targets[@]/#/fuzz_}" -- --quiet
 out="$top/build/fuzz/runs"

@@ -40,4 +40,11 @@ bool j2kFileInfo(const char* path, IKFILEINFO& info);
 IKHANDLE loadJ2kFile(const char* path, Progress& progress, std::int32_t atLeastWidth = 0,
                      std::int32_t atLeastHeight = 0);
 
+// Level 0 is the full resolution; pageCount is the number of levels.
+bool fpxFileInfo(const char* path, int level, IKFILEINFO& info);
+IKHANDLE loadFpxFile(const char* path, int level, Progress& progress);
+// The smallest level of at least atLeastWidth × atLeastHeight (the full one when none is).
+IKHANDLE loadFpxFileReduced(const char* path, std::int32_t atLeastWidth, std::int32_t atLeastHeight,
+                            Progress& progress);
+
 }  // namespace kit

@@ -25,6 +25,7 @@ bool fileInfo(const char* path, int page, IKFILEINFO& info) {
     IK_SINGLE(J2kStream, kit::j2kFileInfo(path, info))
 #undef IK_SINGLE
     case kit::ImageFormat::Gif: return kit::gifFileInfo(path, page, info);
+    case kit::ImageFormat::Fpx: return kit::fpxFileInfo(path, page, info);
     case kit::ImageFormat::Unknown: break;
     }
     return kit::fail(kit::fileSizeOf(path) < 0 ? IK_ERR_FILE_OPEN : IK_ERR_FILE_READ, false);
@@ -36,6 +37,7 @@ IKHANDLE loadAny(const char* path, int page, kit::Progress& progress) {
     case kit::ImageFormat::Tiff: return kit::loadTiffPage(path, page, progress);
     case kit::ImageFormat::Gif: return kit::loadGifImage(path, keepAlpha ? 0 : page, progress);
     case kit::ImageFormat::Png: return kit::loadPngFile(path, keepAlpha ? 2 : 1, progress);
+    case kit::ImageFormat::Fpx: return kit::loadFpxFile(path, keepAlpha ? 0 : page, progress);
 #define IK_SINGLE(format, call) \
     case kit::ImageFormat::format: return page == 0 || keepAlpha ? call : kit::fail<IKHANDLE>(IK_ERR_ARGUMENT, 0);
     IK_SINGLE(Jpeg, kit::loadJpegFile(path, progress))
@@ -62,6 +64,9 @@ IKHANDLE loadAnyReduced(const char* path, int page, std::int32_t atLeastWidth, s
     case kit::ImageFormat::J2kStream:
         if (page != 0) return kit::fail<IKHANDLE>(IK_ERR_ARGUMENT, 0);
         return kit::loadJ2kFile(path, progress, atLeastWidth, atLeastHeight);
+    case kit::ImageFormat::Fpx:
+        if (page != 0) return kit::fail<IKHANDLE>(IK_ERR_ARGUMENT, 0);
+        return kit::loadFpxFileReduced(path, atLeastWidth, atLeastHeight, progress);
     default: return loadAny(path, page, progress);
     }
 }

@@ -33,6 +33,8 @@ ImageFormat detectFormat(const std::uint8_t* head, std::size_t size) {
     if (startsWith(head, size, "GIF87a", 6) || startsWith(head, size, "GIF89a", 6)) return ImageFormat::Gif;
     if (startsWith(head, size, "\0\0\0\x0CjP  \r\n\x87\n", 12)) return ImageFormat::Jp2;
     if (startsWith(head, size, "\xFF\x4F\xFF\x51", 4)) return ImageFormat::J2kStream;
+    // A compound document; the FlashPix reader checks for an image inside.
+    if (startsWith(head, size, "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8)) return ImageFormat::Fpx;
     if (startsWith(head, size, "BM", 2) && size >= 18) return ImageFormat::Bmp;
     if (looksLikePcx(head, size)) return ImageFormat::Pcx;
     return ImageFormat::Unknown;

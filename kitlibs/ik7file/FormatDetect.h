@@ -6,7 +6,7 @@
 
 namespace kit {
 
-enum class ImageFormat { Unknown, Bmp, Jpeg, Gif, Tiff, Png, Pcx, Jp2, J2kStream };
+enum class ImageFormat { Unknown, Bmp, Jpeg, Gif, Tiff, Png, Pcx, Jp2, J2kStream, Fpx };
 
 ImageFormat detectFormat(const std::uint8_t* head, std::size_t size);
 

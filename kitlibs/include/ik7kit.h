@@ -171,7 +171,8 @@ IK_API IKHANDLE Resize1Bit(IKHANDLE grey, int32_t x0, int32_t y0, int32_t x1, in
 
 /*
  * File-type codes of IKFILEINFO.fileType. TIFF codes are per page. 9 to 14 and 29 are
- * fixed by the program, 16 to 18 stay reserved for multi-resolution files.
+ * fixed by the program, 16 to 18 are the multi-resolution files (FlashPix), whose images
+ * are the resolution levels of one picture.
  */
 enum {
     IK_FILETYPE_BMP = 1,
@@ -189,6 +190,9 @@ enum {
     IK_FILETYPE_TIFF_PACKBITS = 13,
     IK_FILETYPE_TIFF_LZW = 14,
     IK_FILETYPE_TIFF_DEFLATE = 15,   /* both Deflate codes */
+    IK_FILETYPE_FPX = 16,            /* FlashPix, tiles uncompressed */
+    IK_FILETYPE_FPX_SINGLE_COLOUR = 17, /* FlashPix with single-colour tiles */
+    IK_FILETYPE_FPX_JPEG = 18,       /* FlashPix with JPEG tiles */
     IK_FILETYPE_TIFF_OLDJPEG = 19,
     IK_FILETYPE_JP2 = 20,            /* JPEG 2000 file format */
     IK_FILETYPE_J2K_STREAM = 21,     /* raw JPEG 2000 code stream */
@@ -206,7 +210,8 @@ enum {
  *   valueK        samples (channels) per pixel as stored in the file
  *   valueL        bits per pixel as stored in the file (all samples)
  *   interlace     1 for an interlaced GIF or PNG or a progressive JPEG, else 0
- *   pageCount     pages of a TIFF, images of a GIF, 1 for the other formats
+ *   pageCount     pages of a TIFF, images of a GIF, resolution levels of a FlashPix file,
+ *                 1 for the other formats
  *   comment       TIFF image description, JPEG, PNG or GIF comment, truncated to 2047 bytes
  */
 #define IK_FILEINFO_COMMENT 2048
@@ -234,7 +239,8 @@ static_assert(sizeof(IKFILEINFO) == 2128, "file-information record is 2128 bytes
 IK_API IKBOOL IKFileType(const char* path, int32_t page, void* info);
 /*
  * One page (from 0) of a raster image file of any supported format, recognised by its
- * content: TIFF, JPEG, PNG, GIF, BMP, PCX, JPEG 2000 (JP2 and code stream). The page
+ * content: TIFF, JPEG, PNG, GIF, BMP, PCX, JPEG 2000 (JP2 and code stream), FlashPix
+ * (page n: the n-th resolution level from the full one). The page
  * value 32767 loads a PNG with its alpha kept (32 bits); other formats take it as page 0.
  * The vector sizes are ignored: vector formats are not recognised.
  */
@@ -244,6 +250,7 @@ IK_API IKHANDLE IKFileLoad(const char* path, int32_t page, int32_t vectorWidth, 
  * IKFileLoad of a page decoded at a smaller size where its coding allows, the picture
  * still at least maxWidth × maxHeight (the full page when smaller): JPEG files and
  * JPEG-coded TIFF pages scaled by 1/2, 1/4 or 1/8, JPEG 2000 with fewer resolution levels,
+ * FlashPix files from their smallest stored level of at least that size,
  * bilevel TIFF pages area-averaged, while their rows are read, into 8-bit grey of the
  * smallest size of their proportions not below the asked one.
  * Other pages load as IKFileLoad loads them. The resolution scales with the picture.
@@ -258,6 +265,13 @@ IK_API IKHANDLE IKPcxFileLoad(const char* path, IK_PROGRESS_TAIL);
 IK_API IKHANDLE IKJ2kFileLoad(const char* path, IK_PROGRESS_TAIL);
 IK_API IKHANDLE IKGifFileLoad(const char* path, int32_t page, IK_PROGRESS_TAIL);
 IK_API IKHANDLE IKTiffFileLoad(const char* path, int32_t page, IK_PROGRESS_TAIL);
+/*
+ * FlashPix: level 0 is the full resolution, each further one a reduced level; 8-bit grey
+ * (monochrome) or 24-bit images, opacity composed onto white, the resolution from the
+ * recorded display size. The memory form reads the file's bytes from data.
+ */
+IK_API IKHANDLE IKFpxFileLoad(const char* path, int32_t level, IK_PROGRESS_TAIL);
+IK_API IKHANDLE IKFpxFileLoadMem(const void* data, int32_t size, int32_t level, IK_PROGRESS_TAIL);
 /* Mode 1: alpha composed onto white (24 bits); mode 2: alpha kept (32 bits). */
 IK_API IKHANDLE IKPngFileLoadEx(const char* path, int32_t mode, IK_PROGRESS_TAIL);
 
@@ -298,6 +312,18 @@ IK_API IKBOOL IKGifFileSave(const char* path, IKHANDLE image, IKBOOL interlace, 
 IK_API IKBOOL IKPngFileSaveEx(const char* path, IKHANDLE image, IKBOOL interlace, IKBOOL transparent,
                               uint8_t red, uint8_t green, uint8_t blue, IKBOOL alpha, const char* comment,
                               IK_PROGRESS_TAIL);
+/*
+ * FlashPix: the image and its reduced levels (each half the size) down to one 64 × 64
+ * tile. Mode 0 stores tiles uncompressed, 1 stores a tile that is one colour as that colour
+ * and the others uncompressed, 2 codes every tile as JPEG at quality 1 to 100 (0 takes
+ * 75). Grey palette images are written monochrome, others as RGB. The comment goes into
+ * the summary information.
+ */
+IK_API IKBOOL IKFpxFileSave(const char* path, IKHANDLE image, int32_t mode, int32_t quality, const char* comment,
+                            IK_PROGRESS_TAIL);
+/* The same file made in memory: a new memory block (IKFreeMemory) holding its bytes. */
+IK_API IKHANDLE IKFpxFileSaveMem(IKHANDLE image, int32_t mode, int32_t quality, const char* comment,
+                                 IK_PROGRESS_TAIL);
 /* PCX: 1 bit, 4 bits in four planes, 8 bits with palette, 24 bits in three planes. */
 IK_API IKBOOL IKPcxFileSave(const char* path, IKHANDLE image, IK_PROGRESS_TAIL);
 /*

@@ -206,6 +206,31 @@ TEST_F(BuildCommand, FirstRunWritesPagesUnconvertedAndUncompressed) {
     }
 }
 
+// FlashPix sources (true colour, grey, JPEG tiles) become pages of their full level.
+TEST_F(BuildCommand, FlashPixSourcesBecomePagesOfTheirFullResolution) {
+    QStringList sources;
+    for (const char* name : {"input_truecolor.fpx", "input_grayscale.fpx", "input_jpeg.fpx"}) {
+        const QString copy = file(name);
+        ASSERT_TRUE(QFile::copy(QStringLiteral(VZ_SOURCE_DIR "/tests/file/data/flashpix/") + QLatin1String(name), copy));
+        sources << copy;
+    }
+    registerFiles(sources);
+    build({});
+    const auto pages = readPages(output());
+    ASSERT_EQ(pages.size(), 3u);
+    for (const Page& p : pages) {
+        EXPECT_EQ(p.width, 70u);
+        EXPECT_EQ(p.height, 46u);
+    }
+    EXPECT_EQ(pages[0].bits * pages[0].samples, 24);
+    EXPECT_EQ(pages[1].bits * pages[1].samples, 8);
+    // The true-colour file's first stored pixel is red 0x30, green 0x2F, blue 0x2D.
+    EXPECT_EQ(TIFFGetR(pages[0].topLeft), 0x30u);
+    EXPECT_EQ(TIFFGetG(pages[0].topLeft), 0x2Fu);
+    EXPECT_EQ(TIFFGetB(pages[0].topLeft), 0x2Du);
+    EXPECT_EQ(prompts.messages().last(), QStringLiteral("新しいマルチTIFFファイルが作成されました。"));
+}
+
 TEST_F(BuildCommand, ADeletedSourceIsNamedAndTheRestIsWritten) {
     registerFiles({colourSource("a.png"), colourSource("gone.png"), colourSource("c.png")});
     QFile::remove(file("gone.png"));

@@ -24,6 +24,7 @@ IKHANDLE loadAs(const char* path) {
     if (format == "bmp") return IKBmpFileLoad(path, nullptr, "", "", "");
     if (format == "pcx") return IKPcxFileLoad(path, nullptr, "", "", "");
     if (format == "j2k") return IKJ2kFileLoad(path, nullptr, "", "", "");
+    if (format == "fpx") return IKFpxFileLoad(path, 0, nullptr, "", "", "");
     return IKFileLoad(path, 0, 0, 0, nullptr, "", "", "");
 }
 
@@ -40,6 +41,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (const IKHANDLE thumbnail = IKFileLoadReduced(path.c_str(), 0, 120, 120, nullptr)) platform::globalFree(thumbnail);
     IKEXIFINFO exif{};
     if (IKJpegExifInfo(path.c_str(), &exif) && exif.thumbnail) platform::globalFree(exif.thumbnail);
+    // FlashPix: the memory form and a reduced level too.
+    if (std::string(FUZZ_FORMAT) == "fpx" && size > 0 && size < 0x7FFFFFFF)
+        if (const IKHANDLE level = IKFpxFileLoadMem(data, static_cast<std::int32_t>(size), 1, nullptr, "", "", ""))
+            platform::globalFree(level);
     // Freed page blocks kept for reuse would outlive the run and read as leaks.
     platform::globalReleaseCache();
     return 0;
