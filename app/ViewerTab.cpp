@@ -238,6 +238,7 @@ void TViewerTab::rotate(std::int32_t angle) {
     // The display takes the turned page at once, so a shown navigation window stays shown.
     freeImage(shown);
     IkDisp1->SetImgHandle(turned);
+    selected_ = {};  // a later handle may take the freed one's number: never compare across a turn
     ComboBox1Change();
     IkDisp1->Refresh();
 }

@@ -202,6 +202,11 @@ TEST_F(ViewerTab, ThumbnailClickShowsThatPageAsStoredAfterTurns) {
     clickThumbnail(2);
     EXPECT_EQ(shown(), (Shown{70, 30, pageColour(3)}));
     EXPECT_EQ(markAt(0, 0), kMark);
+
+    for (int turn = 0; turn < 2; ++turn) main().V6->trigger();  // upside down
+    EXPECT_EQ(markAt(69, 29), kMark);
+    clickThumbnail(2);
+    EXPECT_EQ(markAt(0, 0), kMark) << "the page as stored after two turns";
 }
 
 TEST_F(ViewerTab, FourLeftTurnsGiveTheStoredPageAndOneTurnsCounterClockwise) {
