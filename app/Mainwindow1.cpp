@@ -4,6 +4,7 @@
 #include "app/Convertwindow2.h"
 #include "app/Convertwindow3.h"
 #include "app/Guard.h"
+#include "app/ReleaseImage.h"
 #include "app/TabParts.h"
 #include "app/ViewerTab.h"
 #include "Ikcommon.h"
@@ -96,10 +97,7 @@ TMainForm1::TMainForm1(QWidget* parent) : QMainWindow(parent) {
 // A window destroyed without closing still lets go of its last scanned page (the progress
 // window may be gone by now); the scanner component ends its own connection.
 TMainForm1::~TMainForm1() {
-    if (ScannedPage) {
-        IkCommon1->SetImgHandle(ScannedPage);
-        IkCommon1->FreeMemory();
-    }
+    app::releaseImage(*IkCommon1, ScannedPage);
 }
 
 void TMainForm1::createActions() {

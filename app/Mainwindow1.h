@@ -15,7 +15,6 @@
 #include <vector>
 
 class QAction;
-class QComboBox;
 class QListWidget;
 class QMenu;
 class QTabWidget;
@@ -229,7 +228,6 @@ private:
     void loadSplitFile(const QString& path);
     void setSplitCommandsEnabled(bool enabled);
     void checkPages(int choice);
-    void releaseImage(std::uint32_t image);
     // One row of a build: true when the row added its page to the output.
     bool buildPage(const QString& source, const QString& output);
     void addShortcut(QAction* command, const QKeySequence& key, QMenu* parentMenu);

@@ -5,6 +5,7 @@
 #include "app/Convertwindow1.h"
 #include "app/Mainwindow1.h"
 #include "app/Progresswindow1.h"
+#include "app/ReleaseImage.h"
 #include "Ikcommon.h"
 #include "Ikeffect.h"
 #include "Ikfile.h"
@@ -32,10 +33,7 @@ public:
     void set(IKHANDLE image) {
         // The display lets go of the old image before it is released.
         if (progress_) progress_->ShowPage(image);
-        if (image_) {
-            common_.SetImgHandle(image_);
-            common_.FreeMemory();
-        }
+        app::releaseImage(common_, image_);
         image_ = image;
     }
 

@@ -5,6 +5,7 @@
 #include "app/Convertwindow2.h"
 #include "app/Mainwindow1.h"
 #include "app/Progresswindow1.h"
+#include "app/ReleaseImage.h"
 #include "app/ScanJob.h"
 #include "app/ScanReport.h"
 #include "Ikcommon.h"
@@ -41,8 +42,7 @@ void TMainForm1::startScanner() {
 void TMainForm1::stopScanner() {
     if (ScannedPage) {
         if (ProgressForm1 && ProgressForm1->IkDisp1->ImgHandle() == ScannedPage) ProgressForm1->ShowPage(0);
-        IkCommon1->SetImgHandle(ScannedPage);
-        IkCommon1->FreeMemory();
+        app::releaseImage(*IkCommon1, ScannedPage);
         ScannedPage = 0;
     }
     IkScan1->ScanTerminate();

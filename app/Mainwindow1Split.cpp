@@ -5,6 +5,7 @@
 #include "app/Guard.h"
 #include "app/Mainwindow1.h"
 #include "app/PagePreview.h"
+#include "app/ReleaseImage.h"
 #include "browse/Ikslide.h"
 #include "app/Progresswindow1.h"
 #include "app/SplitNaming.h"
@@ -71,11 +72,6 @@ void TMainForm1::setSplitCommandsEnabled(bool enabled) {
     E4->setEnabled(enabled);
 }
 
-void TMainForm1::releaseImage(std::uint32_t image) {
-    IkCommon1->SetImgHandle(image);
-    IkCommon1->FreeMemory();
-}
-
 void TMainForm1::SpeedButton3_1Click() {
     const QStringList chosen =
         platform::prompts().openFiles(QStringLiteral("マルチTIFFファイルを開く"), kTiffFilter, false);
@@ -94,7 +90,7 @@ void TMainForm1::loadSplitFile(const QString& path) {
     IkFile1->SetLoadPage(0);
     IkFile1->LoadFile(vikLoad);
     const bool facts = IkFile1->GetImagefileType();
-    releaseImage(IkFile1->ImgHandle());
+    app::releaseImage(*IkCommon1, IkFile1->ImgHandle());
     IkFile1->SetImgHandle(0);
     const int pageCount = facts ? IkFile1->PageCount() : 0;
 
@@ -168,7 +164,7 @@ void TMainForm1::SpeedButton3_2Click() {
         if (page != 0 && IkFile1->SaveFile(static_cast<TVIkSaveFile>(code))) ++written;
         else notWritten << QStringLiteral("page ") + QString::number(n);
         if (ProgressForm1) ProgressForm1->ShowPage(0);
-        releaseImage(page);
+        app::releaseImage(*IkCommon1, page);
         IkFile1->SetImgHandle(0);
         if (ProgressForm1) ProgressForm1->PageDone(n);
     }

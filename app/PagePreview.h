@@ -31,7 +31,6 @@ public:
     void flush();
     // Drops a waiting request and empties the pane.
     void close();
-    bool pending() const { return timer_.isActive(); }
 
 private:
     void show();

@@ -1,5 +1,7 @@
 #include "app/ScanJob.h"
 
+#include "app/ReleaseImage.h"
+
 #include "Ikcommon.h"
 #include "Ikeffect.h"
 #include "Ikfile.h"
@@ -53,11 +55,7 @@ ScanOutcome ScanJob::run(const ScanSettings& settings) {
     return outcome_;
 }
 
-void ScanJob::release(IKHANDLE image) {
-    if (!image) return;
-    common_.SetImgHandle(image);
-    common_.FreeMemory();
-}
+void ScanJob::release(IKHANDLE image) { releaseImage(common_, image); }
 
 // The display lets go of the old page before it is released.
 void ScanJob::setPage(IKHANDLE image) {

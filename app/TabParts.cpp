@@ -79,20 +79,18 @@ void addBevel(TGradBox* strip) {
 
 void endStrip(TGradBox* strip) { static_cast<QHBoxLayout*>(strip->layout())->addStretch(1); }
 
-QWidget* stackVertically(std::initializer_list<QWidget*> parts, QWidget* body) {
-    auto* panel = new QWidget;
+void stackInto(QWidget* panel, std::initializer_list<QWidget*> parts, QWidget* body) {
     auto* column = new QVBoxLayout(panel);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
     for (QWidget* part : parts) column->addWidget(part);
     column->addWidget(body, 1);
-    return panel;
 }
 
-QWidget* emptyBody() {
-    auto* body = new QWidget;
-    body->setAutoFillBackground(true);
-    return body;
+QWidget* stackVertically(std::initializer_list<QWidget*> parts, QWidget* body) {
+    auto* panel = new QWidget;
+    stackInto(panel, parts, body);
+    return panel;
 }
 
 }  // namespace app

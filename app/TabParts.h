@@ -28,7 +28,9 @@ QToolButton* addSpeedButton(widgets::TGradBox* strip, const char* name, QAction*
 void addBevel(widgets::TGradBox* strip);
 void endStrip(widgets::TGradBox* strip);
 
+// Lays the bars out over the body, which takes the rest of the height, in `panel`.
+void stackInto(QWidget* panel, std::initializer_list<QWidget*> parts, QWidget* body);
+// The same in a new panel.
 QWidget* stackVertically(std::initializer_list<QWidget*> parts, QWidget* body);
-QWidget* emptyBody();
 
 }  // namespace app

@@ -1,6 +1,7 @@
 #include "app/ViewerTab.h"
 
 #include "app/Guard.h"
+#include "app/ReleaseImage.h"
 #include "app/SplitNaming.h"
 #include "app/TabParts.h"
 #include "app/ViewerRules.h"
@@ -63,12 +64,7 @@ TViewerTab::TViewerTab(const Commands& commands, const Kit& kit, QWidget* parent
     GradBox8->layout()->addWidget(ComboBox1);
     endStrip(GradBox8);
 
-    auto* column = new QVBoxLayout(this);
-    column->setContentsMargins(0, 0, 0, 0);
-    column->setSpacing(0);
-    column->addWidget(GradBox7);
-    column->addWidget(GradBox8);
-    column->addWidget(createBody(), 1);
+    stackInto(this, {GradBox7, GradBox8}, createBody());
 
     connectCommand(commands.V1, this, [this] { SpeedButton4_1Click(); });
     connectCommand(commands.V3, this, [this] { SpeedButton4_2Click(); });
@@ -141,16 +137,11 @@ void TViewerTab::setViewerGroupEnabled(bool enabled) {
     ComboBox1->setEnabled(enabled);
 }
 
-void TViewerTab::freeImage(IKHANDLE image) {
-    kit_.IkCommon1->SetImgHandle(image);
-    kit_.IkCommon1->FreeMemory();
-}
-
 // Showing no image also hides the navigation window until it is asked for again.
 void TViewerTab::releaseShownImage() {
     const IKHANDLE shown = IkDisp1->ImgHandle();
     IkDisp1->SetImgHandle(0);
-    freeImage(shown);
+    releaseImage(*kit_.IkCommon1, shown);
 }
 
 void TViewerTab::SpeedButton4_1Click() {
@@ -236,7 +227,7 @@ void TViewerTab::rotate(std::int32_t angle) {
     effect.SetDestImgHandle(0);
     if (!turned) return;
     // The display takes the turned page at once, so a shown navigation window stays shown.
-    freeImage(shown);
+    releaseImage(*kit_.IkCommon1, shown);
     IkDisp1->SetImgHandle(turned);
     selected_ = {};  // a later handle may take the freed one's number: never compare across a turn
     ComboBox1Change();

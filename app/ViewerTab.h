@@ -81,7 +81,6 @@ private:
     void loadFile(const QString& path);
     void showPage(int imageNumber);
     void rotate(std::int32_t angle);
-    void freeImage(IKHANDLE image);
     void releaseShownImage();
     void setViewerGroupEnabled(bool enabled);
 

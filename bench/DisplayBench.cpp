@@ -27,17 +27,24 @@ void run(benchmark::State& state, TVIkDispMode mode, double scale, bool refine) 
         if (!display.Refresh()) state.SkipWithError("nothing drawn");
 }
 
-// A line scroll down and back up in turn, from the middle of the page.
-void lineScroll(benchmark::State& state, double scale, bool refine) {
-    TVIkDisp display;
+// The page at actual size from the middle, in an 800 × 600 display with bars and dragging,
+// as the viewer shows it.
+void showMiddleOfPage(TVIkDisp& display, double scale, bool refine) {
     display.resize(800, 600);
     display.SetRefine1BitImage(refine);
     display.SetScrollBar(true);
+    display.SetScrollDrag(true);
     display.SetDispScale(scale);
     display.SetImgHandle(g_page);
     display.SetStartX(2000);
     display.SetStartY(3000);
     display.Display(vikActualSize);
+}
+
+// A line scroll down and back up in turn, from the middle of the page.
+void lineScroll(benchmark::State& state, double scale, bool refine) {
+    TVIkDisp display;
+    showMiddleOfPage(display, scale, refine);
     bool down = true;
     for (auto _ : state) {
         display.ScrollRequest(Qt::Vertical, down ? scLineDown : scLineUp, 0);
@@ -48,14 +55,7 @@ void lineScroll(benchmark::State& state, double scale, bool refine) {
 // The mouse moved 10 pixels right and back in turn while scroll-dragging.
 void dragMove(benchmark::State& state, double scale, bool refine) {
     TVIkDisp display;
-    display.resize(800, 600);
-    display.SetRefine1BitImage(refine);
-    display.SetScrollDrag(true);
-    display.SetDispScale(scale);
-    display.SetImgHandle(g_page);
-    display.SetStartX(2000);
-    display.SetStartY(3000);
-    display.Display(vikActualSize);
+    showMiddleOfPage(display, scale, refine);
     auto send = [&](QEvent::Type type, QPointF at, Qt::MouseButtons buttons) {
         QMouseEvent event(type, at, display.mapToGlobal(at), type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton,
                           buttons, Qt::NoModifier);

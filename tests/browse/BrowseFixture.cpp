@@ -1,5 +1,6 @@
 #include "BrowseFixture.h"
 
+#include "browse/IkThumbMaker.h"
 #include "browse/Ikthumb.h"
 
 #include "Ikdllprocs.h"
@@ -82,4 +83,19 @@ bool BrowseFolder::listInto(TVIkThumb& thumb, const QString& fileExt, TVIkThumbn
     thumb.SetFileExt(fileExt);
     thumb.SetReadMode(mode);
     return thumb.GetFiles() == 1;
+}
+
+QByteArray blockBytes(IKHANDLE handle) {
+    platform::GlobalLock lock(handle);
+    return lock ? QByteArray(lock.as<const char>(), static_cast<qsizetype>(lock.size())) : QByteArray();
+}
+
+void BrowseFolder::expectThumbnailsAsMadeAlone(const TVIkThumb& thumb) const {
+    for (const TIKSORTDATA& e : thumb.Entries()) {
+        SCOPED_TRACE(e.FileName.toStdString());
+        const IKHANDLE alone = MakeThumbnail(path(e.FileName), e.Page, thumb.ImageSize());
+        ASSERT_NE(alone, 0u);
+        EXPECT_EQ(blockBytes(e.Thumb), blockBytes(alone));
+        Ikdllprocs::IkFreeMemory(alone);
+    }
 }

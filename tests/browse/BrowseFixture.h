@@ -5,6 +5,7 @@
 #include "IkAttachment.h"
 #include "browse/IkSortData.h"
 
+#include <QByteArray>
 #include <QString>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -29,6 +30,8 @@ protected:
     // Points the browser at this folder with the extension list (or one file name) and the
     // read mode, and lists; whether GetFiles succeeded.
     bool listInto(TVIkThumb& thumb, const QString& fileExt, TVIkThumbnailReadMode mode) const;
+    // Checks that every entry's thumbnail is byte for byte the one its page gives on its own.
+    void expectThumbnailsAsMadeAlone(const TVIkThumb& thumb) const;
     QByteArray readBytes(const QString& name) const;
 
     std::vector<TIKSORTDATA> entries;
@@ -38,6 +41,9 @@ private:
     std::unique_ptr<QTemporaryDir> dir_;
     std::size_t liveBefore_ = 0;
 };
+
+// Bytes of a kit block: for a bitmap its header, colour table and pixels.
+QByteArray blockBytes(IKHANDLE handle);
 
 // "name page" of each entry, in list order.
 std::vector<std::string> namesOf(const std::vector<TIKSORTDATA>& entries);

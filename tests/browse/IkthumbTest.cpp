@@ -1,7 +1,6 @@
 // The thumbnail browser with the kit loaded and real files: listing modes, thumbnails
 // made and dropped, scrolling, the wheel, selection by mouse, the drawn tiles and the drag.
 #include "BrowseFixture.h"
-#include "browse/IkThumbMaker.h"
 #include "browse/Ikthumb.h"
 #include "browse/ThumbDrag.h"
 
@@ -521,16 +520,6 @@ TEST_F(Thumb, SelectedTilesAreMovedAsOneBlock) {
 
 }  // namespace
 
-namespace {
-
-// Bytes of a kit bitmap: header, colour table and pixels.
-QByteArray blockBytes(IKHANDLE image) {
-    platform::GlobalLock lock(image);
-    return lock ? QByteArray(lock.as<const char>(), static_cast<qsizetype>(lock.size()))
-                : QByteArray();
-}
-
-}  // namespace
 
 // Thumbnails are made ahead on every core, but each entry still gets its start and end
 // events in turn, with the numbers of a one-by-one run, and the same thumbnail; a stop
@@ -569,13 +558,7 @@ TEST_F(Thumb, ThumbnailsMadeAheadKeepTheEventOrderAndTheirPixels) {
     }
     EXPECT_EQ(events, expected);
     ASSERT_EQ(t.Count(), 11);
-    for (const TIKSORTDATA& e : t.Entries()) {
-        SCOPED_TRACE(e.FileName.toStdString());
-        const IKHANDLE alone = MakeThumbnail(path(e.FileName), e.Page, t.ImageSize());
-        ASSERT_NE(alone, 0u);
-        EXPECT_EQ(blockBytes(e.Thumb), blockBytes(alone));
-        Ikdllprocs::IkFreeMemory(alone);
-    }
+    expectThumbnailsAsMadeAlone(t);
 
     // A stop during the third entry: no further entry starts, nothing made ahead is kept.
     TVIkThumb& again = make(140, 620, 1, 5);

@@ -2,7 +2,6 @@
 // the same events and thumbnails as the synchronous way, a window that stays usable, and
 // every way of stopping the work midway leaving no thumbnail behind.
 #include "BrowseFixture.h"
-#include "browse/IkThumbMaker.h"
 #include "browse/Ikthumb.h"
 
 #include "Ikdllprocs.h"
@@ -24,11 +23,6 @@
 #include <thread>
 
 namespace {
-
-QByteArray blockBytes(IKHANDLE image) {
-    platform::GlobalLock lock(image);
-    return lock ? QByteArray(lock.as<const char>(), static_cast<qsizetype>(lock.size())) : QByteArray();
-}
 
 class Background : public BrowseFolder {
 protected:
@@ -136,13 +130,7 @@ TEST_F(Background, SameEventsAndThumbnailsAsTheSynchronousWay) {
         ASSERT_EQ(t.Count(), 11);
         EXPECT_EQ(made(), 11);
         EXPECT_EQ(t.Entries()[6].FileName, "p07.tif");  // closed up
-        for (const TIKSORTDATA& e : t.Entries()) {
-            SCOPED_TRACE(e.FileName.toStdString());
-            const IKHANDLE alone = MakeThumbnail(path(e.FileName), e.Page, t.ImageSize());
-            ASSERT_NE(alone, 0u);
-            EXPECT_EQ(blockBytes(e.Thumb), blockBytes(alone));
-            Ikdllprocs::IkFreeMemory(alone);
-        }
+        expectThumbnailsAsMadeAlone(t);
     }
     EXPECT_EQ(synchronous.size(), 24u);
 }

@@ -22,11 +22,6 @@ using Names = std::vector<std::string>;
 
 namespace {
 
-QByteArray blockBytes(IKHANDLE handle) {
-    platform::GlobalLock lock(handle);
-    return lock ? QByteArray(lock.as<const char>(), static_cast<qsizetype>(lock.size())) : QByteArray();
-}
-
 QByteArray int16Bytes(std::int16_t value) {
     char out[2];
     qToLittleEndian(value, out);
