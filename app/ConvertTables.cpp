@@ -15,6 +15,11 @@ TiffSaveCode saveCodeKeepingSourceType(int imageFileType) {
     }
 }
 
+bool copiesAsStored(int imageFileType, TiffSaveCode code) {
+    const bool tiffOfItsOwnCode = imageFileType == 7 || (imageFileType >= 9 && imageFileType <= 14) || imageFileType == 29;
+    return tiffOfItsOwnCode && saveCodeKeepingSourceType(imageFileType) == code;
+}
+
 TiffSaveCode buildSaveCode(int compressionIndex, int sourceImageFileType) {
     switch (compressionIndex) {
         case 0: return saveCodeKeepingSourceType(sourceImageFileType);

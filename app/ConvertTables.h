@@ -22,6 +22,10 @@ enum class TiffSaveCode : int {
 // The save code that keeps a source file's compression, from the kit's file type code.
 TiffSaveCode saveCodeKeepingSourceType(int imageFileType);
 
+// Whether a TIFF page of the kit's file type `imageFileType` is already stored as a page
+// written with `code` would be, so that it can be copied as it is instead of encoded again.
+bool copiesAsStored(int imageFileType, TiffSaveCode code);
+
 // Build dialog, compression list: index 0 keeps the source's compression; no selection or an
 // unknown index writes uncompressed.
 TiffSaveCode buildSaveCode(int compressionIndex, int sourceImageFileType);

@@ -5,6 +5,8 @@
 #include "app/Convertwindow3.h"
 #include "app/Guard.h"
 #include "app/ReleaseImage.h"
+#include "app/BuildTab.h"
+#include "app/SplitTab.h"
 #include "app/TabParts.h"
 #include "app/ViewerTab.h"
 #include "Ikcommon.h"
@@ -24,17 +26,13 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
-#include <QFrame>
-#include <QHBoxLayout>
-#include <QListView>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QShortcut>
-#include <QSplitter>
 #include <QStatusBar>
 #include <QTabWidget>
-#include <QToolButton>
-#include <QVBoxLayout>
+
+#include <utility>
 
 using namespace app;
 using widgets::TGradBox;
@@ -57,8 +55,6 @@ TMainForm1::TMainForm1(QWidget* parent) : QMainWindow(parent) {
     IkEffect1 = new TVIkEffect(this);
     IkScan1 = new TVIkScan(this);
     IkScan1->SetBitDepth(24);
-    IkScan1->OnAfterScan = [this](TVIkScan* sender, std::uint32_t dib, std::uint32_t original, std::int32_t count,
-                                  std::int16_t order) { IkScan1AfterScan(sender, dib, original, count, order); };
     // Every TIFF save adds a page to an existing file and creates a missing one.
     IkFile1->SetFileExt(QStringLiteral("BMP;JPG;TIF;PCX;FPX;PNG;WMF;EMF;DXF;GIF"));
     IkFile1->SetTiffAppend(true);
@@ -75,8 +71,11 @@ TMainForm1::TMainForm1(QWidget* parent) : QMainWindow(parent) {
         "QTabBar::tab { border: 1px solid transparent; border-radius: 2px; padding: 3px 10px; margin: 2px; }"
         "QTabBar::tab:hover { border-color: #808080; }"
         "QTabBar::tab:selected { border-color: #808080; background: #e0e0e0; }"));
-    TabSheet1 = createBuildTab();
-    TabSheet2 = createSplitTab();
+    Build = new TBuildTab({F1, F2, F4, F6, F7, S1, S2, S4_1, S4_2, S5_1, S5_2},
+                          {IkCommon1, IkFile1, IkEffect1, IkScan1}, previewListPath());
+    TabSheet1 = Build;
+    Split = new TSplitTab({E1, E2, E4}, {IkCommon1, IkFile1}, previewListPath());
+    TabSheet2 = Split;
     Viewer = new TViewerTab({V1, V3, V5, V6, V8}, {IkCommon1, IkFile1, IkEffect1});
     TabSheet3 = Viewer;
     PageControl1->addTab(TabSheet1, QStringLiteral("ﾏﾙﾁTIFFの作成"));
@@ -87,17 +86,18 @@ TMainForm1::TMainForm1(QWidget* parent) : QMainWindow(parent) {
     statusBar()->setSizeGripEnabled(true);
 
     // Construction steps of the window itself.
-    RegisteredCount = 0;
     setAcceptDrops(true);
     ProgramDir = platform::executableDir();
     platform::setPromptParent(this);
-    startScanner();
 }
 
 // A window destroyed without closing still lets go of its last scanned page (the progress
 // window may be gone by now); the scanner component ends its own connection.
-TMainForm1::~TMainForm1() {
-    app::releaseImage(*IkCommon1, ScannedPage);
+TMainForm1::~TMainForm1() { app::releaseImage(*IkCommon1, std::exchange(Build->ScannedPage, 0)); }
+
+void TMainForm1::DialogsCreated() {
+    Build->SetDialogs({ConvertForm1, ConvertForm2, ProgressForm1});
+    Split->SetDialogs({ConvertForm3, ProgressForm1});
 }
 
 void TMainForm1::createActions() {
@@ -131,21 +131,7 @@ void TMainForm1::createActions() {
     S5_1->setChecked(true);
     V8->setCheckable(true);
 
-    app::connectCommand(F1, this, [this] { SpeedButton1_1Click(); });
-    app::connectCommand(F2, this, [this] { SpeedButton1_2Click(); });
-    app::connectCommand(F4, this, [this] { SpeedButton1_3Click(); });
-    app::connectCommand(F6, this, [this] { SpeedButton1_4Click(); });
-    app::connectCommand(F7, this, [this] { SpeedButton1_5Click(); });
     app::connectCommand(F9, this, [this] { F9Click(); });
-    app::connectCommand(S1, this, [this] { SpeedButton2_1Click(); });
-    app::connectCommand(S2, this, [this] { SpeedButton2_2Click(); });
-    app::connectCommand(S4_1, this, [this] { S4_1Click(); });
-    app::connectCommand(S4_2, this, [this] { S4_2Click(); });
-    app::connectCommand(S5_1, this, [this] { S5_1Click(); });
-    app::connectCommand(S5_2, this, [this] { S5_2Click(); });
-    app::connectCommand(E1, this, [this] { SpeedButton3_1Click(); });
-    app::connectCommand(E2, this, [this] { SpeedButton3_2Click(); });
-    app::connectCommand(E4, this, [this] { SpeedButton3_3Click(); });
     app::connectCommand(N1_1, this, [this] { N1_1Click(); });
     app::connectCommand(N1_2, this, [this] { N1_2Click(); });
 }
@@ -233,52 +219,6 @@ void TMainForm1::runParentClick(QMenu* menu) {
     else if (menu == V0) V0Click();
 }
 
-QWidget* TMainForm1::createBuildTab() {
-    GradBox1 = makeCaptionBar("GradBox1", QStringLiteral("ファイルから作成"), 65408, widgets::kLime);
-    GradBox2 = makeButtonStrip("GradBox2");
-    SpeedButton1_1 = addSpeedButton(GradBox2, "SpeedButton1_1", F1, QStringLiteral("ﾌｧｲﾙ登録"), QStringLiteral("register.xpm"));
-    addBevel(GradBox2);
-    SpeedButton1_2 = addSpeedButton(GradBox2, "SpeedButton1_2", F2, QStringLiteral("ﾏﾙﾁTIFF化"), QStringLiteral("build.xpm"));
-    addBevel(GradBox2);
-    SpeedButton1_3 = addSpeedButton(GradBox2, "SpeedButton1_3", F4, QStringLiteral("ｿｰﾄ"), QStringLiteral("sort.xpm"));
-    SpeedButton1_4 = addSpeedButton(GradBox2, "SpeedButton1_4", F6, QStringLiteral("削除"), QStringLiteral("delete.xpm"));
-    SpeedButton1_5 = addSpeedButton(GradBox2, "SpeedButton1_5", F7, QStringLiteral("ｸﾘｱ"), QStringLiteral("clear.xpm"));
-    endStrip(GradBox2);
-
-    GradBox3 = makeCaptionBar("GradBox3", QStringLiteral("TWAIN機器（スキャナ・デジカメ等）から作成"), 16777088,
-                              widgets::kAqua);
-    GradBox4 = makeButtonStrip("GradBox4");
-    SpeedButton2_1 = addSpeedButton(GradBox4, "SpeedButton2_1", S1, QStringLiteral("ｿｰｽ取得"), QStringLiteral("source.xpm"));
-    addBevel(GradBox4);
-    SpeedButton2_2 = addSpeedButton(GradBox4, "SpeedButton2_2", S2, QStringLiteral("ﾏﾙﾁTIFF化"), QStringLiteral("scanbuild.xpm"));
-    endStrip(GradBox4);
-
-    auto* splitter = new QSplitter(Qt::Vertical);
-    splitter->setObjectName(QStringLiteral("Splitter1"));
-    splitter->setChildrenCollapsible(false);
-    QWidget* upper = stackVertically({GradBox1, GradBox2}, createPageList());
-    QWidget* lower = stackVertically({GradBox3, GradBox4}, createSourceList());
-    splitter->addWidget(upper);
-    splitter->addWidget(lower);
-    splitter->setStretchFactor(0, 1);
-    splitter->setStretchFactor(1, 0);
-    lower->setMinimumHeight(GradBox3->height() + GradBox4->height());
-    splitter->setSizes({app::kMainHeight - 150, 150});
-    return splitter;
-}
-
-QWidget* TMainForm1::createSplitTab() {
-    GradBox5 = makeCaptionBar("GradBox5", QStringLiteral("ﾏﾙﾁTIFFの分割（エクスポート）"), 8454143, widgets::kYellow);
-    GradBox6 = makeButtonStrip("GradBox6");
-    SpeedButton3_1 = addSpeedButton(GradBox6, "SpeedButton3_1", E1, QStringLiteral("ﾌｧｲﾙ読込"), QStringLiteral("load.xpm"));
-    addBevel(GradBox6);
-    SpeedButton3_2 = addSpeedButton(GradBox6, "SpeedButton3_2", E2, QStringLiteral("分割"), QStringLiteral("split.xpm"));
-    addBevel(GradBox6);
-    SpeedButton3_3 = addSpeedButton(GradBox6, "SpeedButton3_3", E4, QStringLiteral("ｸﾘｱ"), QStringLiteral("clear.xpm"));
-    endStrip(GradBox6);
-    return stackVertically({GradBox5, GradBox6}, createPageChecks());
-}
-
 app::Tab TMainForm1::ActiveTab() const { return static_cast<Tab>(PageControl1->currentIndex()); }
 
 void TMainForm1::showTab(Tab tab) { PageControl1->setCurrentIndex(static_cast<int>(tab)); }
@@ -325,7 +265,7 @@ void TMainForm1::FormClose() {
     // A settings file that cannot be written must not keep the program from closing.
     ini.flush();
     Viewer->CloseStep();
-    stopScanner();
+    Build->CloseStep();
 }
 
 void TMainForm1::showEvent(QShowEvent* event) {
@@ -337,7 +277,7 @@ void TMainForm1::showEvent(QShowEvent* event) {
 
 void TMainForm1::closeEvent(QCloseEvent* event) {
     // A scan still hands pages to the file; the window closes once it has ended.
-    if (scanJob_) {
+    if (Build->ScanRunning()) {
         event->ignore();
         return;
     }
@@ -362,8 +302,8 @@ void TMainForm1::dropEvent(QDropEvent* event) {
 app::DropTarget TMainForm1::FilesDropped(const QStringList& paths) {
     const app::DropTarget target = app::dropTargetForTab(ActiveTab());
     switch (target) {
-        case app::DropTarget::PageList: PageListDropFiles(paths); break;
-        case app::DropTarget::SplitTab: SplitDropFiles(paths); break;
+        case app::DropTarget::PageList: Build->PageListDropFiles(paths); break;
+        case app::DropTarget::SplitTab: Split->SplitDropFiles(paths); break;
         case app::DropTarget::Viewer: Viewer->DropFiles(paths); break;
     }
     return target;

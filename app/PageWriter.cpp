@@ -60,7 +60,7 @@ void PageWriter::work() {
         bool written = false;
         std::exception_ptr failure;
         try {
-            written = save_(page.image);
+            written = save_(page.ordinal, page.image);
         } catch (...) {
             failure = std::current_exception();
         }
@@ -92,7 +92,8 @@ void PageWriter::releaseDone(std::unique_lock<std::mutex>& lock) {
     std::vector<IKHANDLE> done;
     done.swap(done_);
     lock.unlock();
-    for (IKHANDLE page : done) release_(page);
+    for (IKHANDLE page : done)
+        if (page) release_(page);
     lock.lock();
 }
 

@@ -22,9 +22,10 @@ namespace app {
 
 class PageWriter {
 public:
-    // `save` runs on the writer's thread and tells whether the page was appended; `release`
-    // frees a handed-over page and runs on the thread that hands pages over.
-    using Save = std::function<bool(IKHANDLE page)>;
+    // `save` runs on the writer's thread and tells whether page `ordinal` was appended;
+    // `release` frees a handed-over page and runs on the thread that hands pages over. A page
+    // may be handed over without an image (0) when `save` knows how to write it by its ordinal.
+    using Save = std::function<bool(int ordinal, IKHANDLE page)>;
     using Release = std::function<void(IKHANDLE page)>;
 
     PageWriter(Save save, Release release, std::uint64_t mostWaitingBytes);

@@ -43,4 +43,6 @@ public:
 
     // Paints the window now, while the caller keeps the event loop busy; input stays queued.
     void RepaintNow();
+    void ShowPageOf(const QString&, int) {}  // TEMP
+    bool StopRequested() const { return false; }  // TEMP
 };

@@ -31,7 +31,7 @@ ScanOutcome ScanJob::run(const ScanSettings& settings) {
     scanner_.SetTransferMode(settings.transfer);
     scanner_.SetUiMode(settings.ui);
     failure_ = nullptr;
-    PageWriter writer([this](IKHANDLE page) { return appendPage(page); }, [this](IKHANDLE page) { release(page); },
+    PageWriter writer([this](int, IKHANDLE page) { return appendPage(page); }, [this](IKHANDLE page) { release(page); },
                       kMostWaitingPageBytes);
     writer_ = &writer;
     scanner_.ScanExec();

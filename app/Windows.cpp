@@ -11,6 +11,7 @@ AppWindows AppWindows::create() {
     w.MainForm1->ConvertForm2 = w.ConvertForm2.get();
     w.MainForm1->ConvertForm3 = w.ConvertForm3.get();
     w.MainForm1->ProgressForm1 = w.ProgressForm1.get();
+    w.MainForm1->DialogsCreated();
     return w;
 }
 

@@ -1,6 +1,8 @@
 #include "app/Guard.h"
 #include "platform/Profile.h"
 #include "app/Mainwindow1.h"
+#include "app/BuildTab.h"
+#include "app/SplitTab.h"
 #include "app/ViewerTab.h"
 #include "app/Windows.h"
 #include "Ikcommon.h"
@@ -136,11 +138,11 @@ TEST_F(MainWindowTest, ButtonsAndMenuTwinsShareStateAndHint) {
         QAction* menu;
         bool initially;
     };
-    const Pair pairs[] = {{window.SpeedButton1_1, window.F1, true},  {window.SpeedButton1_2, window.F2, false},
-                          {window.SpeedButton1_3, window.F4, false}, {window.SpeedButton1_4, window.F6, false},
-                          {window.SpeedButton1_5, window.F7, false}, {window.SpeedButton2_1, window.S1, true},
-                          {window.SpeedButton2_2, window.S2, true},  {window.SpeedButton3_1, window.E1, true},
-                          {window.SpeedButton3_2, window.E2, false}, {window.SpeedButton3_3, window.E4, false},
+    const Pair pairs[] = {{window.Build->SpeedButton1_1, window.F1, true},  {window.Build->SpeedButton1_2, window.F2, false},
+                          {window.Build->SpeedButton1_3, window.F4, false}, {window.Build->SpeedButton1_4, window.F6, false},
+                          {window.Build->SpeedButton1_5, window.F7, false}, {window.Build->SpeedButton2_1, window.S1, true},
+                          {window.Build->SpeedButton2_2, window.S2, true},  {window.Split->SpeedButton3_1, window.E1, true},
+                          {window.Split->SpeedButton3_2, window.E2, false}, {window.Split->SpeedButton3_3, window.E4, false},
                           {window.Viewer->SpeedButton4_1, window.V1, true},  {window.Viewer->SpeedButton4_2, window.V3, false},
                           {window.Viewer->SpeedButton4_3, window.V5, false}, {window.Viewer->SpeedButton4_4, window.V6, false},
                           {window.Viewer->SpeedButton4_5, window.V8, false}};
@@ -158,8 +160,8 @@ TEST_F(MainWindowTest, HintReachesTheStatusBar) {
     window.show();
     window.F4->showStatusText(&window);
     EXPECT_EQ(window.statusBar()->currentMessage(), QStringLiteral("登録したファイルを並べ替え"));
-    QStatusTipEvent tip(window.SpeedButton3_1->statusTip());
-    QApplication::sendEvent(window.SpeedButton3_1, &tip);
+    QStatusTipEvent tip(window.Split->SpeedButton3_1->statusTip());
+    QApplication::sendEvent(window.Split->SpeedButton3_1, &tip);
     EXPECT_EQ(window.statusBar()->currentMessage(), QStringLiteral("マルチTIFFファイルの読み込み"));
 }
 
@@ -181,14 +183,14 @@ TEST_F(MainWindowTest, ExitCommandClosesTheWindow) {
 }
 
 TEST_F(MainWindowTest, CaptionBarsCarryTheirCaptionsAndColours) {
-    EXPECT_EQ(window.GradBox1->Caption(), QStringLiteral("ファイルから作成"));
-    EXPECT_EQ(window.GradBox3->Caption(), QStringLiteral("TWAIN機器（スキャナ・デジカメ等）から作成"));
-    EXPECT_EQ(window.GradBox5->Caption(), QStringLiteral("ﾏﾙﾁTIFFの分割（エクスポート）"));
+    EXPECT_EQ(window.Build->GradBox1->Caption(), QStringLiteral("ファイルから作成"));
+    EXPECT_EQ(window.Build->GradBox3->Caption(), QStringLiteral("TWAIN機器（スキャナ・デジカメ等）から作成"));
+    EXPECT_EQ(window.Split->GradBox5->Caption(), QStringLiteral("ﾏﾙﾁTIFFの分割（エクスポート）"));
     EXPECT_EQ(window.Viewer->GradBox7->Caption(), QStringLiteral("ﾏﾙﾁTIFFの参照"));
     EXPECT_EQ(window.Viewer->GradBox7->TopColor(), 7709439);
     EXPECT_EQ(window.Viewer->GradBox7->LastColor(), 4227327);
-    EXPECT_TRUE(window.GradBox2->Caption().isEmpty());
-    EXPECT_FALSE(window.GradBox2->DrawOutLine());
+    EXPECT_TRUE(window.Build->GradBox2->Caption().isEmpty());
+    EXPECT_FALSE(window.Build->GradBox2->DrawOutLine());
 }
 
 TEST(ExceptionInHandler, IsShownWithItsTextAndTheProgramGoesOn) {
@@ -197,9 +199,9 @@ TEST(ExceptionInHandler, IsShownWithItsTextAndTheProgramGoesOn) {
     QAction* command = windows.MainForm1->F1;
     app::connectCommand(command, windows.MainForm1.get(), [] { throw std::runtime_error("読み込みに失敗しました"); });
     windows.MainForm1->show();
-    QTest::mouseClick(windows.MainForm1->SpeedButton1_1, Qt::LeftButton);
+    QTest::mouseClick(windows.MainForm1->Build->SpeedButton1_1, Qt::LeftButton);
     ASSERT_EQ(prompts.messages(), QStringList{QStringLiteral("読み込みに失敗しました")});
-    QTest::mouseClick(windows.MainForm1->SpeedButton1_1, Qt::LeftButton);
+    QTest::mouseClick(windows.MainForm1->Build->SpeedButton1_1, Qt::LeftButton);
     EXPECT_EQ(prompts.messages().size(), 2);
 }
 
@@ -254,7 +256,7 @@ TEST(StartUp, CreatesTheFiveWindowsWithTheirCaptions) {
     EXPECT_EQ(windows.ConvertForm2->windowTitle(), QStringLiteral("保存設定 - マルチＴＩＦＦ"));
     EXPECT_EQ(windows.ConvertForm3->windowTitle(), QStringLiteral("分割保存設定 - TIFF"));
     EXPECT_EQ(windows.ProgressForm1->windowTitle(), QStringLiteral("処理中..."));
-    EXPECT_EQ(windows.MainForm1->RegisteredCount, 0);
+    EXPECT_EQ(windows.MainForm1->Build->RegisteredCount, 0);
 }
 
 }  // namespace

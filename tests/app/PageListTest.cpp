@@ -1,4 +1,5 @@
 #include "app/Mainwindow1.h"
+#include "app/BuildTab.h"
 #include "app/PageList.h"
 #include "app/PagePreview.h"
 #include "browse/Ikslide.h"
@@ -52,18 +53,18 @@ protected:
     QString file(const char* name) const { return dir.filePath(QString::fromLatin1(name)); }
     QStringList labels() const {
         QStringList l;
-        for (int r = 1; r < window.StringGrid1->RowCount(); ++r) l << window.StringGrid1->Cell(0, r);
+        for (int r = 1; r < window.Build->StringGrid1->RowCount(); ++r) l << window.Build->StringGrid1->Cell(0, r);
         return l;
     }
     QStringList paths() const {
         QStringList l;
-        for (int r = 1; r < window.StringGrid1->RowCount(); ++r) l << window.StringGrid1->Cell(1, r);
+        for (int r = 1; r < window.Build->StringGrid1->RowCount(); ++r) l << window.Build->StringGrid1->Cell(1, r);
         return l;
     }
     // The file the preview shows once the waiting request is handled; empty when closed.
     QString previewed() {
-        window.Preview1->flush();
-        const TVIkSlide& slide = *window.IkSlide1;
+        window.Build->Preview1->flush();
+        const TVIkSlide& slide = *window.Build->IkSlide1;
         return slide.IsOpen() && slide.Count() > 0 ? slide.CurrentFullPath() : QString();
     }
     bool listCommandsEnabled() const {
@@ -84,11 +85,11 @@ protected:
 };
 
 TEST_F(PageListWindow, StartsEmptyWithHeadersAndOneEmptyRow) {
-    EXPECT_EQ(window.StringGrid1->RowCount(), 2);
-    EXPECT_EQ(window.StringGrid1->Cell(0, 0), QStringLiteral(" ﾍﾟｰｼﾞ番号"));
-    EXPECT_EQ(window.StringGrid1->Cell(1, 0), QStringLiteral(" 変換元ﾌｧｲﾙ名"));
-    EXPECT_EQ(window.StringGrid1->ColWidth(0), 64);
-    EXPECT_EQ(window.StringGrid1->ColWidth(1), 755);
+    EXPECT_EQ(window.Build->StringGrid1->RowCount(), 2);
+    EXPECT_EQ(window.Build->StringGrid1->Cell(0, 0), QStringLiteral(" ﾍﾟｰｼﾞ番号"));
+    EXPECT_EQ(window.Build->StringGrid1->Cell(1, 0), QStringLiteral(" 変換元ﾌｧｲﾙ名"));
+    EXPECT_EQ(window.Build->StringGrid1->ColWidth(0), 64);
+    EXPECT_EQ(window.Build->StringGrid1->ColWidth(1), 755);
     EXPECT_FALSE(listCommandsEnabled());
 }
 
@@ -100,16 +101,16 @@ TEST_F(PageListWindow, RegisteringTheSameFileTwiceGivesTwoPages) {
     EXPECT_TRUE(prompts.shown[0].filter.contains(QStringLiteral("*fpx;*.png|すべてのﾌｧｲﾙ (*.*)|*.*")));
     EXPECT_EQ(labels(), (QStringList{QStringLiteral(" page 1"), QStringLiteral(" page 2")}));
     EXPECT_EQ(paths(), (QStringList{file("a.png"), file("a.png")}));
-    EXPECT_EQ(window.RegisteredCount, 2);
+    EXPECT_EQ(window.Build->RegisteredCount, 2);
     EXPECT_TRUE(listCommandsEnabled());
     EXPECT_EQ(previewed(), file("a.png"));
 }
 
 TEST_F(PageListWindow, NameThatDoesNotExistLeavesTheListEmpty) {
     registerFiles({file("missing.png")});
-    EXPECT_EQ(window.StringGrid1->RowCount(), 2);
+    EXPECT_EQ(window.Build->StringGrid1->RowCount(), 2);
     EXPECT_EQ(paths(), QStringList{QString()});
-    EXPECT_EQ(window.RegisteredCount, 0);
+    EXPECT_EQ(window.Build->RegisteredCount, 0);
     EXPECT_FALSE(listCommandsEnabled());
     EXPECT_EQ(previewed(), QString());
 }
@@ -139,25 +140,25 @@ TEST_F(PageListWindow, FilesDroppedFromTheDesktopReachThePageList) {
 
 TEST_F(PageListWindow, DeletingRow2Of3MovesTheRestUpAndRenumbers) {
     registerFiles({file("a.png"), file("b.png"), file("c.png")});
-    window.StringGrid1->SelectCell(1, 2);
+    window.Build->StringGrid1->SelectCell(1, 2);
     ASSERT_EQ(previewed(), file("b.png"));
     window.F6->trigger();
     EXPECT_EQ(paths(), (QStringList{file("a.png"), file("c.png")}));
     EXPECT_EQ(labels(), (QStringList{QStringLiteral(" page 1"), QStringLiteral(" page 2")}));
     EXPECT_EQ(previewed(), file("a.png"));
-    EXPECT_EQ(window.RegisteredCount, 2);
+    EXPECT_EQ(window.Build->RegisteredCount, 2);
     EXPECT_TRUE(prompts.questions().isEmpty());
 }
 
 TEST_F(PageListWindow, DeletingTheOnlyRowEmptiesTheListAndDeletingAgainDoesNothing) {
     registerFiles({file("a.png")});
     window.F6->trigger();
-    EXPECT_EQ(window.StringGrid1->RowCount(), 2);
+    EXPECT_EQ(window.Build->StringGrid1->RowCount(), 2);
     EXPECT_EQ(paths(), QStringList{QString()});
     EXPECT_FALSE(listCommandsEnabled());
     EXPECT_EQ(previewed(), QString());
-    window.SpeedButton1_4Click();
-    EXPECT_EQ(window.RegisteredCount, 0);
+    window.Build->SpeedButton1_4Click();
+    EXPECT_EQ(window.Build->RegisteredCount, 0);
 }
 
 TEST_F(PageListWindow, SortAsksFirstAndOnlyWithSeveralRows) {
@@ -178,13 +179,13 @@ TEST_F(PageListWindow, SortAsksFirstAndOnlyWithSeveralRows) {
 TEST_F(PageListWindow, ClearAsksThenEmptiesEverything) {
     registerFiles({file("a.png"), file("b.png")});
     window.F7->trigger();
-    EXPECT_EQ(window.RegisteredCount, 2);
+    EXPECT_EQ(window.Build->RegisteredCount, 2);
     prompts.confirmAnswers << true;
     window.F7->trigger();
     EXPECT_EQ(prompts.questions().last(), QStringLiteral("登録したファイルをクリアしてもよろしいですか？"));
-    EXPECT_EQ(window.StringGrid1->RowCount(), 2);
-    EXPECT_EQ(window.RegisteredCount, 0);
-    EXPECT_EQ(window.StringGrid1->Cell(1, 0), QStringLiteral(" 変換元ﾌｧｲﾙ名"));
+    EXPECT_EQ(window.Build->StringGrid1->RowCount(), 2);
+    EXPECT_EQ(window.Build->RegisteredCount, 0);
+    EXPECT_EQ(window.Build->StringGrid1->Cell(1, 0), QStringLiteral(" 変換元ﾌｧｲﾙ名"));
     EXPECT_FALSE(listCommandsEnabled());
     EXPECT_EQ(previewed(), QString());
 }
@@ -194,14 +195,14 @@ TEST_F(PageListWindow, DraggingRow3AboveRow1RenumbersFromTheTop) {
     window.resize(800, 600);
     window.show();
     const QString before = previewed();
-    QWidget* cells = window.StringGrid1->viewport();
+    QWidget* cells = window.Build->StringGrid1->viewport();
     const QPoint row3(30, 16 * 3 + 8), row1(30, 16 * 1 + 8);
     QTest::mousePress(cells, Qt::LeftButton, {}, row3);
     QTest::mouseMove(cells, row1);
     QTest::mouseRelease(cells, Qt::LeftButton, {}, row1);
     EXPECT_EQ(paths(), (QStringList{file("c.png"), file("a.png"), file("b.png")}));
     EXPECT_EQ(labels(), (QStringList{QStringLiteral(" page 1"), QStringLiteral(" page 2"), QStringLiteral(" page 3")}));
-    EXPECT_EQ(window.Pages().paths(), paths());
+    EXPECT_EQ(window.Build->Pages().paths(), paths());
     EXPECT_EQ(previewed(), before) << "moving a row previews nothing";
 }
 

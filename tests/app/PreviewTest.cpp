@@ -1,6 +1,8 @@
 // The previews of the page list and of the split tab: what they show, the one-shot slide
 // list, merged requests and an empty pane after clear.
 #include "app/Mainwindow1.h"
+#include "app/BuildTab.h"
+#include "app/SplitTab.h"
 #include "app/PagePreview.h"
 #include "app/Windows.h"
 #include "browse/Ikslide.h"
@@ -96,11 +98,11 @@ TEST_F(Previews, Row5OfThePageListIsShownAndTheListFileIsGone) {
     for (int n = 1; n <= 6; ++n) files << picture(n);
     prompts.openAnswers << files;
     main().F1->trigger();
-    EXPECT_EQ(shownCentre(*main().Preview1, *main().IkSlide1) , colourOf(1) & 0xFFFFFF);
+    EXPECT_EQ(shownCentre(*main().Build->Preview1, *main().Build->IkSlide1) , colourOf(1) & 0xFFFFFF);
 
-    main().StringGrid1->SelectCell(1, 5);
-    EXPECT_EQ(shownCentre(*main().Preview1, *main().IkSlide1), colourOf(5) & 0xFFFFFF);
-    EXPECT_EQ(main().IkSlide1->CurrentFullPath(), files[4]);
+    main().Build->StringGrid1->SelectCell(1, 5);
+    EXPECT_EQ(shownCentre(*main().Build->Preview1, *main().Build->IkSlide1), colourOf(5) & 0xFFFFFF);
+    EXPECT_EQ(main().Build->IkSlide1->CurrentFullPath(), files[4]);
     EXPECT_FALSE(listLeft(main().previewListPath()));
     EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("_slide.tmp")))) << "nothing in the program's folder";
     EXPECT_TRUE(prompts.messages().isEmpty());
@@ -111,13 +113,13 @@ TEST_F(Previews, RequestsWaitingTogetherShowOnlyTheNewest) {
     for (int n = 1; n <= 4; ++n) files << picture(n);
     prompts.openAnswers << files;
     main().F1->trigger();
-    shownCentre(*main().Preview1, *main().IkSlide1);
+    shownCentre(*main().Build->Preview1, *main().Build->IkSlide1);
     QStringList started;
-    main().IkSlide1->OnStartSlide = [&](TVIkSlide*, std::int16_t, const QString& folder, const QString& name) {
+    main().Build->IkSlide1->OnStartSlide = [&](TVIkSlide*, std::int16_t, const QString& folder, const QString& name) {
         started << QDir(folder).filePath(name);
     };
-    for (int row : {2, 3, 4, 3}) main().StringGrid1->SelectCell(1, row);  // keys held down
-    EXPECT_EQ(shownCentre(*main().Preview1, *main().IkSlide1), colourOf(3) & 0xFFFFFF);
+    for (int row : {2, 3, 4, 3}) main().Build->StringGrid1->SelectCell(1, row);  // keys held down
+    EXPECT_EQ(shownCentre(*main().Build->Preview1, *main().Build->IkSlide1), colourOf(3) & 0xFFFFFF);
     EXPECT_EQ(started, QStringList{files[2]});
 }
 
@@ -126,38 +128,38 @@ TEST_F(Previews, SplitPageThreeComesFromThePathAndIndexTwo) {
     main().PageControl1->setCurrentIndex(1);
     prompts.openAnswers << QStringList{file};
     main().E1->trigger();
-    EXPECT_EQ(shownCentre(*main().Preview2, *main().IkSlide2), colourOf(1) & 0xFFFFFF);
+    EXPECT_EQ(shownCentre(*main().Split->Preview2, *main().Split->IkSlide2), colourOf(1) & 0xFFFFFF);
 
-    main().CheckListBox1->setCurrentRow(2);
-    EXPECT_EQ(shownCentre(*main().Preview2, *main().IkSlide2), colourOf(3) & 0xFFFFFF);
-    ASSERT_EQ(main().IkSlide2->Entries().size(), 1u);
-    EXPECT_EQ(main().IkSlide2->Entries()[0].Page, 2);
-    EXPECT_EQ(main().IkSlide2->CurrentFullPath(), file);
+    main().Split->CheckListBox1->setCurrentRow(2);
+    EXPECT_EQ(shownCentre(*main().Split->Preview2, *main().Split->IkSlide2), colourOf(3) & 0xFFFFFF);
+    ASSERT_EQ(main().Split->IkSlide2->Entries().size(), 1u);
+    EXPECT_EQ(main().Split->IkSlide2->Entries()[0].Page, 2);
+    EXPECT_EQ(main().Split->IkSlide2->CurrentFullPath(), file);
     EXPECT_FALSE(listLeft(main().previewListPath()));
 
     main().E4->trigger();
-    EXPECT_FALSE(main().IkSlide2->IsOpen());
+    EXPECT_FALSE(main().Split->IkSlide2->IsOpen());
 }
 
 TEST_F(Previews, ThePaneIsEmptyAfterThePageListIsCleared) {
     prompts.openAnswers << QStringList{picture(2)};
     main().F1->trigger();
     const QRgb empty = 0xFFFFD5;  // the pane's light yellow
-    ASSERT_EQ(shownCentre(*main().Preview1, *main().IkSlide1), colourOf(2) & 0xFFFFFF);
+    ASSERT_EQ(shownCentre(*main().Build->Preview1, *main().Build->IkSlide1), colourOf(2) & 0xFFFFFF);
     prompts.confirmAnswers << true;
     main().F7->trigger();
-    EXPECT_FALSE(main().IkSlide1->IsOpen());
-    EXPECT_EQ(shownCentre(*main().Preview1, *main().IkSlide1), empty);
+    EXPECT_FALSE(main().Build->IkSlide1->IsOpen());
+    EXPECT_EQ(shownCentre(*main().Build->Preview1, *main().Build->IkSlide1), empty);
 }
 
 TEST_F(Previews, AListThatCannotBeWrittenSaysSoAndKeepsThePicture) {
     prompts.openAnswers << QStringList{picture(1), picture(2)};
     main().F1->trigger();
-    ASSERT_EQ(shownCentre(*main().Preview1, *main().IkSlide1), colourOf(1) & 0xFFFFFF);
+    ASSERT_EQ(shownCentre(*main().Build->Preview1, *main().Build->IkSlide1), colourOf(1) & 0xFFFFFF);
     const QString list = main().previewListPath();
     ASSERT_TRUE(QDir().mkpath(list));  // a folder where the file should go
-    main().StringGrid1->SelectCell(1, 2);
-    EXPECT_EQ(shownCentre(*main().Preview1, *main().IkSlide1), colourOf(1) & 0xFFFFFF);
+    main().Build->StringGrid1->SelectCell(1, 2);
+    EXPECT_EQ(shownCentre(*main().Build->Preview1, *main().Build->IkSlide1), colourOf(1) & 0xFFFFFF);
     ASSERT_EQ(prompts.messages().size(), 1);
     EXPECT_TRUE(prompts.messages()[0].contains(list));
     QDir().rmdir(list);

@@ -3,6 +3,7 @@
 // modes, device failures and the refusal to scan without a compression.
 #include "app/Convertwindow2.h"
 #include "app/Mainwindow1.h"
+#include "app/BuildTab.h"
 #include "app/Progresswindow1.h"
 #include "app/Windows.h"
 #include "Ikscan.h"
@@ -165,28 +166,28 @@ const QStringList kReferenceOptions = {QStringLiteral("--mode"), QStringLiteral(
                                        QStringLiteral("200")};
 
 TEST_F(ScanCommand, SourceListShowsTheTestDevicesWithTheDefaultSelected) {
-    main().ListBox1->addItem(QStringLiteral("stale"));
-    main().SpeedButton2_1->click();
-    ASSERT_EQ(main().ListBox1->count(), 2);
-    EXPECT_EQ(main().ListBox1->currentRow(), main().IkScan1->DefaultSourceIndex());
-    EXPECT_GE(main().ListBox1->currentRow(), 0);
-    EXPECT_NE(main().ListBox1->item(0)->text(), main().ListBox1->item(1)->text());
-    EXPECT_EQ(main().ListBox1->toolTip(), QStringLiteral("インストールされているTWAINソース一覧"));
-    EXPECT_EQ(main().ListBox1->visualItemRect(main().ListBox1->item(1)).height(), 12);
+    main().Build->ListBox1->addItem(QStringLiteral("stale"));
+    main().Build->SpeedButton2_1->click();
+    ASSERT_EQ(main().Build->ListBox1->count(), 2);
+    EXPECT_EQ(main().Build->ListBox1->currentRow(), main().IkScan1->DefaultSourceIndex());
+    EXPECT_GE(main().Build->ListBox1->currentRow(), 0);
+    EXPECT_NE(main().Build->ListBox1->item(0)->text(), main().Build->ListBox1->item(1)->text());
+    EXPECT_EQ(main().Build->ListBox1->toolTip(), QStringLiteral("インストールされているTWAINソース一覧"));
+    EXPECT_EQ(main().Build->ListBox1->visualItemRect(main().Build->ListBox1->item(1)).height(), 12);
 }
 
 TEST(ScanSources, WithoutAnyBackendTheListStaysEmpty) {
     const SaneTestConfig none({}, false);
     ScriptedPrompts prompts;
     AppWindows windows = AppWindows::create();
-    windows.MainForm1->ListBox1->addItem(QStringLiteral("stale"));
+    windows.MainForm1->Build->ListBox1->addItem(QStringLiteral("stale"));
     windows.MainForm1->S1->trigger();
-    EXPECT_EQ(windows.MainForm1->ListBox1->count(), 0);
+    EXPECT_EQ(windows.MainForm1->Build->ListBox1->count(), 0);
     EXPECT_TRUE(prompts.messages().isEmpty());
 }
 
 TEST_F(ScanCommand, TwoFeederPagesMakeANewLzwFileOfTheDevicesPixels) {
-    main().ListBox1->clear();
+    main().Build->ListBox1->clear();
     main().S1->trigger();
     // The feeder offers ten sheets; the scanner component is told to take two.
     main().IkScan1->TransferCount = 2;
@@ -206,8 +207,8 @@ TEST_F(ScanCommand, TwoFeederPagesMakeANewLzwFileOfTheDevicesPixels) {
         EXPECT_TRUE(samePixels(page, reference));
     }
     // The last page stays in the progress display until the next page arrives.
-    EXPECT_NE(main().ScannedPage, 0u);
-    EXPECT_EQ(windows->ProgressForm1->IkDisp1->ImgHandle(), main().ScannedPage);
+    EXPECT_NE(main().Build->ScannedPage, 0u);
+    EXPECT_EQ(windows->ProgressForm1->IkDisp1->ImgHandle(), main().Build->ScannedPage);
     EXPECT_FALSE(windows->ProgressForm1->isVisible());
 }
 

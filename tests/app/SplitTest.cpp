@@ -1,5 +1,6 @@
 #include "app/Convertwindow3.h"
 #include "app/Mainwindow1.h"
+#include "app/SplitTab.h"
 #include "app/PagePreview.h"
 #include "browse/Ikslide.h"
 #include "app/SplitNaming.h"
@@ -94,7 +95,7 @@ protected:
     QString out() const { return dir.filePath(QStringLiteral("out")); }
     QString outFile(const char* name) const { return out() + u'/' + QString::fromLatin1(name); }
     QStringList outFiles() const { return QDir(out()).entryList(QDir::Files, QDir::Name); }
-    QListWidget* list() const { return windows.MainForm1->CheckListBox1; }
+    QListWidget* list() const { return windows.MainForm1->Split->CheckListBox1; }
 
     QTemporaryDir dir;
     ScriptedPrompts prompts;
@@ -109,20 +110,20 @@ TEST_F(SplitTab, LoadingListsEveryPageCheckedAndEnablesTheCommands) {
     for (int i = 0; i < 3; ++i) EXPECT_EQ(list()->item(i)->checkState(), Qt::Checked);
     EXPECT_TRUE(windows.MainForm1->E2->isEnabled());
     EXPECT_TRUE(windows.MainForm1->E4->isEnabled());
-    windows.MainForm1->Preview2->flush();
-    EXPECT_EQ(windows.MainForm1->IkSlide2->Entries().size(), 1u);
-    EXPECT_EQ(windows.MainForm1->IkSlide2->Entries()[0].Page, 0);
+    windows.MainForm1->Split->Preview2->flush();
+    EXPECT_EQ(windows.MainForm1->Split->IkSlide2->Entries().size(), 1u);
+    EXPECT_EQ(windows.MainForm1->Split->IkSlide2->Entries()[0].Page, 0);
     EXPECT_EQ(prompts.shown[0].text, QStringLiteral("マルチTIFFファイルを開く"));
 
     windows.MainForm1->E4->trigger();
     EXPECT_EQ(list()->count(), 0);
-    EXPECT_TRUE(windows.MainForm1->OpenDialog2FileName.isEmpty());
+    EXPECT_TRUE(windows.MainForm1->Split->OpenDialog2FileName.isEmpty());
     EXPECT_FALSE(windows.MainForm1->E2->isEnabled());
 }
 
 TEST_F(SplitTab, OddPagesInSequenceWithTwoDigits) {
     load(makeTiff(7));
-    windows.MainForm1->N2_2->trigger();
+    windows.MainForm1->Split->N2_2->trigger();
     split(1, 2);
     EXPECT_EQ(outFiles(), (QStringList{QStringLiteral("book_01.tif"), QStringLiteral("book_02.tif"),
                                        QStringLiteral("book_03.tif"), QStringLiteral("book_04.tif")}));
@@ -138,13 +139,13 @@ TEST_F(SplitTab, OddPagesInSequenceWithTwoDigits) {
 
 TEST_F(SplitTab, PageNumbersWithThreeDigitsKeepEachPagesCompression) {
     load(makeTiff(7));
-    windows.MainForm1->N2_2->trigger();
+    windows.MainForm1->Split->N2_2->trigger();
     split(0, 3);
     EXPECT_EQ(outFiles(), (QStringList{QStringLiteral("book_001.tif"), QStringLiteral("book_003.tif"),
                                        QStringLiteral("book_005.tif"), QStringLiteral("book_007.tif")}));
     EXPECT_EQ(readTiffPages(outFile("book_003.tif"))[0].compression, COMPRESSION_CCITTFAX4);
 
-    windows.MainForm1->N2_3->trigger();  // even pages are LZW in the source
+    windows.MainForm1->Split->N2_3->trigger();  // even pages are LZW in the source
     split(0, 3);
     EXPECT_EQ(readTiffPages(outFile("book_004.tif"))[0].compression, COMPRESSION_LZW);
 }
@@ -177,11 +178,11 @@ TEST_F(SplitTab, WithoutSchemeEveryPageGoesToOneFileAndIsCounted) {
 
 TEST_F(SplitTab, NothingCheckedOrCancelledWritesNothing) {
     load(makeTiff(2));
-    windows.MainForm1->N2_5->trigger();
+    windows.MainForm1->Split->N2_5->trigger();
     windows.MainForm1->E2->trigger();
     EXPECT_EQ(prompts.messages().last(), QStringLiteral("チェックされたページがありません。"));
 
-    windows.MainForm1->N2_1->trigger();
+    windows.MainForm1->Split->N2_1->trigger();
     windows.MainForm1->E2->trigger();  // the dialog is cancelled
     prompts.dialogAnswers << [](QDialog&) { return true; };
     windows.MainForm1->E2->trigger();  // the folder browser is cancelled
@@ -193,8 +194,8 @@ TEST_F(SplitTab, EvenChoiceOnFivePagesAndDropOfATiff) {
     const QString file = makeTiff(5, "scan.TIFF");
     windows.MainForm1->FilesDropped({dir.filePath(QStringLiteral("notes.txt")), file});
     ASSERT_EQ(list()->count(), 5);
-    EXPECT_EQ(windows.MainForm1->OpenDialog2FileName, file);
-    windows.MainForm1->N2_3->trigger();
+    EXPECT_EQ(windows.MainForm1->Split->OpenDialog2FileName, file);
+    windows.MainForm1->Split->N2_3->trigger();
     for (int i = 0; i < 5; ++i) EXPECT_EQ(list()->item(i)->checkState() == Qt::Checked, i == 1 || i == 3) << i;
 }
 

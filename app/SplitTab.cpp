@@ -1,14 +1,17 @@
 // The split tab: load a multi-page TIFF, tick its pages, export each ticked page as a
 // single-page TIFF named by the chosen numbering scheme.
-#include "app/ConvertTables.h"
+#include "app/SplitTab.h"
+
 #include "app/Convertwindow3.h"
 #include "app/Guard.h"
-#include "app/Mainwindow1.h"
+#include "app/MainLayout.h"
 #include "app/PagePreview.h"
+#include "app/ProgressFeedback.h"
 #include "app/ReleaseImage.h"
-#include "browse/Ikslide.h"
-#include "app/Progresswindow1.h"
+#include "app/SplitJob.h"
 #include "app/SplitNaming.h"
+#include "app/TabParts.h"
+#include "browse/Ikslide.h"
 #include "Ikcommon.h"
 #include "Ikfile.h"
 #include "platform/desktop/Prompts.h"
@@ -27,7 +30,24 @@ const QString kTiffFilter = QStringLiteral("TIFFﾌｧｲﾙ (*.tif;*.tiff)|*.ti
 
 }  // namespace
 
-QWidget* TMainForm1::createPageChecks() {
+TSplitTab::TSplitTab(const Commands& commands, const Kit& kit, const QString& previewListPath, QWidget* parent)
+    : QWidget(parent), commands_(commands), kit_(kit) {
+    setObjectName(QStringLiteral("TabSheet2"));
+    GradBox5 = app::makeCaptionBar("GradBox5", QStringLiteral("ﾏﾙﾁTIFFの分割（エクスポート）"), 8454143, widgets::kYellow);
+    GradBox6 = app::makeButtonStrip("GradBox6");
+    SpeedButton3_1 = app::addSpeedButton(GradBox6, "SpeedButton3_1", commands.E1, QStringLiteral("ﾌｧｲﾙ読込"), QStringLiteral("load.xpm"));
+    app::addBevel(GradBox6);
+    SpeedButton3_2 = app::addSpeedButton(GradBox6, "SpeedButton3_2", commands.E2, QStringLiteral("分割"), QStringLiteral("split.xpm"));
+    app::addBevel(GradBox6);
+    SpeedButton3_3 = app::addSpeedButton(GradBox6, "SpeedButton3_3", commands.E4, QStringLiteral("ｸﾘｱ"), QStringLiteral("clear.xpm"));
+    app::endStrip(GradBox6);
+    app::stackInto(this, {GradBox5, GradBox6}, createPageChecks(previewListPath));
+    app::connectCommand(commands.E1, this, [this] { SpeedButton3_1Click(); });
+    app::connectCommand(commands.E2, this, [this] { SpeedButton3_2Click(); });
+    app::connectCommand(commands.E4, this, [this] { SpeedButton3_3Click(); });
+}
+
+QWidget* TSplitTab::createPageChecks(const QString& previewListPath) {
     CheckListBox1 = new QListWidget;
     CheckListBox1->setObjectName(QStringLiteral("CheckListBox1"));
     CheckListBox1->setStatusTip(QStringLiteral("分割するページにチェック(右クリックでポップアップメニュー)"));
@@ -61,38 +81,38 @@ QWidget* TMainForm1::createPageChecks() {
     IkSlide2 = new TVIkSlide;
     IkSlide2->setObjectName(QStringLiteral("IkSlide2"));
     app::setUpPreviewPane(*IkSlide2);
-    Preview2 = new app::PagePreview(IkSlide2, previewListPath(), this);
+    Preview2 = new app::PagePreview(IkSlide2, previewListPath, this);
     split->addWidget(IkSlide2);
     split->setSizes({396, app::kMainWidth - 396});
     return split;
 }
 
-void TMainForm1::setSplitCommandsEnabled(bool enabled) {
-    E2->setEnabled(enabled);
-    E4->setEnabled(enabled);
+void TSplitTab::setSplitCommandsEnabled(bool enabled) {
+    commands_.E2->setEnabled(enabled);
+    commands_.E4->setEnabled(enabled);
 }
 
-void TMainForm1::SpeedButton3_1Click() {
+void TSplitTab::SpeedButton3_1Click() {
     const QStringList chosen =
         platform::prompts().openFiles(QStringLiteral("マルチTIFFファイルを開く"), kTiffFilter, false);
     if (chosen.isEmpty()) return;
     loadSplitFile(chosen.first());
 }
 
-void TMainForm1::SplitDropFiles(const QStringList& paths) {
+void TSplitTab::SplitDropFiles(const QStringList& paths) {
     for (const QString& path : paths)
         if (app::isTiffName(path)) loadSplitFile(path);
 }
 
-void TMainForm1::loadSplitFile(const QString& path) {
+void TSplitTab::loadSplitFile(const QString& path) {
     OpenDialog2FileName = path;
-    IkFile1->SetFileName(path);
-    IkFile1->SetLoadPage(0);
-    IkFile1->LoadFile(vikLoad);
-    const bool facts = IkFile1->GetImagefileType();
-    app::releaseImage(*IkCommon1, IkFile1->ImgHandle());
-    IkFile1->SetImgHandle(0);
-    const int pageCount = facts ? IkFile1->PageCount() : 0;
+    kit_.IkFile1->SetFileName(path);
+    kit_.IkFile1->SetLoadPage(0);
+    kit_.IkFile1->LoadFile(vikLoad);
+    const bool facts = kit_.IkFile1->GetImagefileType();
+    app::releaseImage(*kit_.IkCommon1, kit_.IkFile1->ImgHandle());
+    kit_.IkFile1->SetImgHandle(0);
+    const int pageCount = facts ? kit_.IkFile1->PageCount() : 0;
 
     CheckListBox1->clear();
     for (int n = 1; n <= pageCount; ++n) {
@@ -107,76 +127,49 @@ void TMainForm1::loadSplitFile(const QString& path) {
 }
 
 // The list names the current file and the selected page's 0-based index.
-void TMainForm1::CheckListBox1Click() {
+void TSplitTab::CheckListBox1Click() {
     QStringList lines;
     for (int i = 0; i < CheckListBox1->count(); ++i)
         if (CheckListBox1->item(i)->isSelected()) lines << OpenDialog2FileName + u' ' + QString::number(i);
     Preview2->request(lines, 0);
 }
 
-void TMainForm1::checkPages(int choice) {
+void TSplitTab::checkPages(int choice) {
     const QList<bool> checks = app::pageChecks(CheckListBox1->count(), static_cast<app::PageChoice>(choice));
     for (int i = 0; i < checks.size(); ++i)
         CheckListBox1->item(i)->setCheckState(checks[i] ? Qt::Checked : Qt::Unchecked);
 }
 
-void TMainForm1::N2_1Click() { checkPages(int(app::PageChoice::All)); }
-void TMainForm1::N2_2Click() { checkPages(int(app::PageChoice::Odd)); }
-void TMainForm1::N2_3Click() { checkPages(int(app::PageChoice::Even)); }
-void TMainForm1::N2_5Click() { checkPages(int(app::PageChoice::None)); }
+void TSplitTab::N2_1Click() { checkPages(int(app::PageChoice::All)); }
+void TSplitTab::N2_2Click() { checkPages(int(app::PageChoice::Odd)); }
+void TSplitTab::N2_3Click() { checkPages(int(app::PageChoice::Even)); }
+void TSplitTab::N2_5Click() { checkPages(int(app::PageChoice::None)); }
 
-void TMainForm1::SpeedButton3_2Click() {
+void TSplitTab::SpeedButton3_2Click() {
     const int pages = CheckListBox1->count();
-    bool anyChecked = false;
-    for (int i = 0; i < pages; ++i) anyChecked |= CheckListBox1->item(i)->checkState() == Qt::Checked;
-    if (!anyChecked) {
+    QList<int> chosen;
+    for (int n = 1; n <= pages; ++n)
+        if (CheckListBox1->item(n - 1)->checkState() == Qt::Checked) chosen << n;
+    if (chosen.isEmpty()) {
         platform::prompts().message(QStringLiteral("チェックされたページがありません。"));
         return;
     }
-    if (!ConvertForm3 || !platform::prompts().runDialog(*ConvertForm3)) return;
-    const QString folder =
+    if (!dialogs_.ConvertForm3 || !platform::prompts().runDialog(*dialogs_.ConvertForm3)) return;
+    app::SplitSettings settings;
+    settings.folder =
         app::folderWithoutTrailingSeparator(platform::prompts().browseFolder(QStringLiteral("保存先フォルダの選択")));
-    if (folder.isEmpty()) return;
+    if (settings.folder.isEmpty()) return;
+    settings.scheme = dialogs_.ConvertForm3->C1_01->ItemIndex();
+    settings.digits = dialogs_.ConvertForm3->C1_02->Value();
 
-    if (ProgressForm1) ProgressForm1->BeginRun(OpenDialog2FileName, pages);
-    const int scheme = ConvertForm3->C1_01->ItemIndex();
-    const int digits = ConvertForm3->C1_02->Value();
-    int exported = 0;
-    int written = 0;
-    QStringList notWritten;
-    for (int n = 1; n <= pages; ++n) {
-        if (CheckListBox1->item(n - 1)->checkState() != Qt::Checked) continue;
-        if (ProgressForm1) ProgressForm1->ShowPage(0);
-        IkFile1->SetFileName(OpenDialog2FileName);
-        IkFile1->SetLoadPage(static_cast<std::int16_t>(n - 1));
-        IkFile1->LoadFile(vikLoad);
-        IkFile1->GetImagefileType();
-        const IKHANDLE page = IkFile1->ImgHandle();
-        IkCommon1->SetImgHandle(page);
-        IkCommon1->GetImageType();
-        if (ProgressForm1) ProgressForm1->ShowPage(page);
-
-        ++exported;
-        const QString number = app::exportNumberText(app::exportFileNumber(scheme, n, exported), digits);
-        IkFile1->SetImgHandle(page);
-        IkFile1->SetFileName(app::splitTargetPath(folder, OpenDialog2FileName, number));
-        const auto code = app::saveCodeKeepingSourceType(IkFile1->ImageFileType());
-        if (page != 0 && IkFile1->SaveFile(static_cast<TVIkSaveFile>(code))) ++written;
-        else notWritten << QStringLiteral("page ") + QString::number(n);
-        if (ProgressForm1) ProgressForm1->ShowPage(0);
-        app::releaseImage(*IkCommon1, page);
-        IkFile1->SetImgHandle(0);
-        if (ProgressForm1) ProgressForm1->PageDone(n);
-    }
-    if (ProgressForm1) ProgressForm1->EndRun();
+    app::ProgressFeedback progress(dialogs_.ProgressForm1);
+    const app::SplitOutcome outcome =
+        app::SplitJob(*kit_.IkCommon1, *kit_.IkFile1, &progress).run(OpenDialog2FileName, pages, chosen, settings);
     platform::beep();
-    QString text = QString::number(written) + QStringLiteral(" 枚の新しいファイルが作成されました。");
-    if (!notWritten.isEmpty())
-        text += QStringLiteral("\n書き込めなかったページ: ") + notWritten.join(QStringLiteral(", "));
-    platform::prompts().message(text);
+    platform::prompts().message(app::splitCompletionMessage(outcome));
 }
 
-void TMainForm1::SpeedButton3_3Click() {
+void TSplitTab::SpeedButton3_3Click() {
     CheckListBox1->clear();
     OpenDialog2FileName.clear();
     Preview2->close();
