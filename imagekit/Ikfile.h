@@ -183,6 +183,7 @@ public:
     bool LoadFile(TVIkLoadFile format);
     bool GetImagefileType();
     bool SaveFile(TVIkSaveFile format);
+    bool CopyPage(const QString&) { return false; }  // TEMP
 
     // The file dialogs and transfers are not built: each reports 14 (or 5 for a text of
     // 260 characters or more).

@@ -61,13 +61,14 @@ protected:
     void SetUp() override { ASSERT_TRUE(dir.isValid()); }
     QString file(const QString& name) const { return dir.filePath(name); }
 
-    // Ten pictures of different colours, each its own file; `format` is the file extension.
-    QStringList colourFiles(int count, const char* format) {
+    // True-colour PNG pictures of different colours, each its own file.
+    QStringList colourFiles(int count) {
         QStringList files;
         for (int i = 0; i < count; ++i) {
-            const QString f = file(QStringLiteral("c%1.%2").arg(i).arg(QLatin1String(format)));
+            const QString f = file(QStringLiteral("c%1.png").arg(i));
             EXPECT_TRUE(convert({QStringLiteral("-size"), QStringLiteral("40x30"),
-                                 QStringLiteral("xc:rgb(%1,%2,90)").arg(20 * i).arg(200 - 15 * i), f}));
+                                 QStringLiteral("xc:rgb(%1,%2,90)").arg(20 * i).arg(200 - 15 * i),
+                                 QStringLiteral("-type"), QStringLiteral("TrueColor"), QStringLiteral("PNG24:") + f}));
             files << f;
         }
         return files;
@@ -98,7 +99,7 @@ TEST_F(Jobs, AStoppedBuildAppendsOnlyTheWholePagesBeforeTheStop) {
     ASSERT_TRUE(convert({QStringLiteral("xc:white[8x8]"), QStringLiteral("xc:black[8x8]"), output}));
     RecordingProgress progress;
     progress.stopAfter = 3;
-    const app::BuildOutcome outcome = build(colourFiles(10, "png"), output, {}, progress);
+    const app::BuildOutcome outcome = build(colourFiles(10), output, {}, progress);
 
     EXPECT_TRUE(outcome.stopped);
     EXPECT_EQ(outcome.pagesWritten(), 3);
