@@ -1,6 +1,6 @@
 // The build and split commands run through the program's own handlers, beside ImageMagick's
 // convert and libtiff's tiffsplit doing the same work, in one run. Also the peak memory of a
-// build of 10 and of 100 pages, each measured in a fresh process.
+// build and a split of 10, 100 and 1,000 pages, each measured in a fresh process.
 #include "app/Application.h"
 #include "app/Convertwindow1.h"
 #include "app/Convertwindow3.h"
@@ -18,6 +18,7 @@
 
 #include <sys/resource.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
@@ -190,16 +191,46 @@ void BM_TiffsplitGroup4(benchmark::State& state) { tiffsplitBench(state, "g4x100
 void BM_SplitJpeg(benchmark::State& state) { splitBench(state, "jpegx100.tif"); }
 void BM_TiffsplitJpeg(benchmark::State& state) { tiffsplitBench(state, "jpegx100.tif"); }
 
-// Peak resident memory of a whole build process of N colour pages, in MiB.
-void BM_BuildPeakMemory(benchmark::State& state) {
+// A TIFF of `pages` copies of the one-page `page` fixture, made in one tiffcp run.
+QString repeatedPages(const char* page, int pages) {
+    const QString out = fixture(page) + QStringLiteral(".x%1.tif").arg(pages);
+    if (!QFile::exists(out)) {
+        QString inputs;
+        for (int i = 0; i < pages; ++i) inputs += fixture(page) + u' ';
+        shell(QStringLiteral("tiffcp ") + inputs + out);
+    }
+    return out;
+}
+
+// Peak resident memory of a whole job process, in MiB: a build of N colour JPEG pages to
+// LZW or of N bilevel PNG pages to Group 4, or a split of an N-page Group 4 or JPEG TIFF.
+enum class PeakJob { BuildLzw, BuildGroup4, SplitGroup4, SplitJpeg };
+const char* const kPeakJobNames[] = {"build-lzw", "build-g4", "split-g4", "split-jpeg"};
+
+void runPeakJob(PeakJob job, int pages) {
+    switch (job) {
+        case PeakJob::BuildLzw: runBuild(fixture("colour.jpg"), pages, 7, fixture("peak.tif")); break;
+        case PeakJob::BuildGroup4: runBuild(fixture("bilevel.png"), pages, 5, fixture("peak.tif")); break;
+        case PeakJob::SplitGroup4: runSplit(repeatedPages("g4.tif", pages), fixture("peak-split")); break;
+        case PeakJob::SplitJpeg: runSplit(repeatedPages("jpeg1.tif", pages), fixture("peak-split")); break;
+    }
+}
+
+void BM_PeakMemory(benchmark::State& state) {
+    const auto job = static_cast<PeakJob>(state.range(0));
+    const auto pages = static_cast<int>(state.range(1));
+    // The split's source is made before the measured process starts.
+    if (job == PeakJob::SplitGroup4) repeatedPages("g4.tif", pages);
+    if (job == PeakJob::SplitJpeg) repeatedPages("jpeg1.tif", pages);
     double peakMiB = 0;
     for (auto _ : state) {
         QProcess self;
         self.start(QCoreApplication::applicationFilePath(),
-                   {QStringLiteral("--peak-build"), QString::number(state.range(0))});
+                   {QStringLiteral("--peak"), QString::fromLatin1(kPeakJobNames[state.range(0)]), QString::number(pages)});
         self.waitForFinished(-1);
         peakMiB = self.readAllStandardOutput().trimmed().toDouble() / 1024.0;
     }
+    state.SetLabel(kPeakJobNames[state.range(0)]);
     state.counters["peak_MiB"] = peakMiB;
 }
 
@@ -211,7 +242,11 @@ BENCHMARK(BM_SplitGroup4)->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TiffsplitGroup4)->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SplitJpeg)->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TiffsplitJpeg)->Iterations(1)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_BuildPeakMemory)->Arg(10)->Arg(100)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PeakMemory)
+    ->ArgsProduct({{int(PeakJob::BuildLzw)}, {10, 100}})
+    ->ArgsProduct({{int(PeakJob::BuildGroup4), int(PeakJob::SplitGroup4), int(PeakJob::SplitJpeg)}, {10, 100, 1000}})
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
@@ -219,8 +254,10 @@ int main(int argc, char** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
     app::TApplication application(argc, argv);
     makeFixtures();
-    if (argc == 3 && QByteArray(argv[1]) == "--peak-build") {
-        runBuild(fixture("colour.jpg"), QByteArray(argv[2]).toInt(), 7, fixture("peak.tif"));
+    if (argc == 4 && QByteArray(argv[1]) == "--peak") {
+        const auto named = std::find(std::begin(kPeakJobNames), std::end(kPeakJobNames), QByteArray(argv[2]));
+        if (named == std::end(kPeakJobNames)) return 2;
+        runPeakJob(static_cast<PeakJob>(named - std::begin(kPeakJobNames)), QByteArray(argv[3]).toInt());
         rusage usage{};
         getrusage(RUSAGE_SELF, &usage);
         std::printf("%ld\n", usage.ru_maxrss);
