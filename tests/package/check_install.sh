@@ -1,0 +1,46 @@
+#!/usr/bin/env bash
+# Installs a build into a fresh prefix, checks the installed tree, then starts the program
+# through its launcher and checks that it loads all seven kit libraries from its own folder.
+#   check_install.sh <build dir> <work dir> <png icon: ON/OFF>
+set -uo pipefail
+build=$1 work=$2 png=$3
+. "$(dirname "$0")/package_checks.sh"
+
+rm -rf "$work"
+mkdir -p "$work"
+prefix=$work/prefix
+if ! cmake --install "$build" --prefix "$prefix" >"$work/install.log" 2>&1; then
+  cat "$work/install.log" >&2
+  exit 1
+fi
+
+check_file_list "$prefix" "$(expected_files "$png")"
+check_launcher "$prefix"
+check_desktop_entry "$prefix"
+check_program_folder "$prefix"
+
+# The program runs until it is ended; the loader's record tells which libraries it opened.
+mkdir -p "$work/home/.config" "$work/runtime" "$work/sane"
+chmod 700 "$work/runtime"
+HOME=$work/home XDG_CONFIG_HOME=$work/home/.config XDG_RUNTIME_DIR=$work/runtime SANE_CONFIG_DIR=$work/sane \
+  QT_QPA_PLATFORM=offscreen LD_DEBUG=files LD_DEBUG_OUTPUT=$work/loader \
+  "$prefix/bin/ridorevu" >"$work/program.log" 2>&1 &
+program=$!
+loaded=0
+for _ in $(seq 120); do
+  loaded=$(cat "$work"/loader.* 2>/dev/null | grep -o "file=$prefix/lib/vidirazorod/Ik7[A-Za-z]*\.so" | sort -u | wc -l)
+  [ "$loaded" -eq 7 ] && break
+  kill -0 "$program" 2>/dev/null || break
+  sleep 0.5
+done
+if kill -0 "$program" 2>/dev/null; then
+  kill "$program"
+  wait "$program" 2>/dev/null
+else
+  wait "$program"
+  fail "the installed program ended by itself (status $?)"
+  cat "$work/program.log" >&2
+fi
+[ "$loaded" -eq 7 ] || fail "the installed program loaded $loaded of the 7 kit libraries from its folder"
+
+[ "$failures" -eq 0 ]
