@@ -19,20 +19,22 @@ check_launcher "$prefix"
 check_desktop_entry "$prefix"
 check_program_folder "$prefix"
 
-# The program runs until it is ended; the loader's record tells which libraries it opened.
+# The program runs until it is ended; the loader's record tells which libraries dlopen opened
+# ("opening file=" comes only after a successful load, "file=" alone also for a missing file).
 mkdir -p "$work/home/.config" "$work/runtime" "$work/sane"
 chmod 700 "$work/runtime"
 HOME=$work/home XDG_CONFIG_HOME=$work/home/.config XDG_RUNTIME_DIR=$work/runtime SANE_CONFIG_DIR=$work/sane \
   QT_QPA_PLATFORM=offscreen LD_DEBUG=files LD_DEBUG_OUTPUT=$work/loader \
   "$prefix/bin/ridorevu" >"$work/program.log" 2>&1 &
 program=$!
-loaded=0
+kit_libraries() { cat "$work"/loader.* 2>/dev/null | grep -o "$1file=$prefix/lib/vidirazorod/Ik7[A-Za-z]*\.so" | sort -u | wc -l; }
+# The program tries all seven in one go; once it has tried the last, the count is final.
 for _ in $(seq 120); do
-  loaded=$(cat "$work"/loader.* 2>/dev/null | grep -o "file=$prefix/lib/vidirazorod/Ik7[A-Za-z]*\.so" | sort -u | wc -l)
-  [ "$loaded" -eq 7 ] && break
+  [ "$(kit_libraries '')" -eq 7 ] && sleep 1 && break
   kill -0 "$program" 2>/dev/null || break
   sleep 0.5
 done
+loaded=$(kit_libraries 'opening ')
 if kill -0 "$program" 2>/dev/null; then
   kill "$program"
   wait "$program" 2>/dev/null

@@ -55,7 +55,7 @@ check_desktop_entry() {
 check_program_folder() {
   local file dynamic runpath missing
   for file in "$1"/lib/vidirazorod/*; do
-    [ "$(head -c 4 "$file")" = $'\177ELF' ] || continue
+    [ -f "$file" ] && [ "$(head -c 4 "$file")" = $'\177ELF' ] || continue
     dynamic=$(readelf -d "$file")
     runpath=$(sed -n 's/.*(RUNPATH).*\[\(.*\)\]/\1/p' <<<"$dynamic")
     [ "$runpath" = '$ORIGIN' ] || fail "$(basename "$file"): RUNPATH is '$runpath'"
