@@ -39,4 +39,6 @@ check_launcher "$work/root/usr"
 check_desktop_entry "$work/root/usr"
 check_program_folder "$work/root/usr"
 
-[ "$failures" -eq 0 ]
+[ "$failures" -eq 0 ] || exit 1
+# The logs stay; the large trees only when something failed.
+rm -rf "$work/_CPack_Packages" "$work/root"

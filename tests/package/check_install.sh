@@ -45,4 +45,6 @@ else
 fi
 [ "$loaded" -eq 7 ] || fail "the installed program loaded $loaded of the 7 kit libraries from its folder"
 
-[ "$failures" -eq 0 ]
+[ "$failures" -eq 0 ] || exit 1
+# The logs stay; the large trees only when something failed.
+rm -rf "$prefix"
