@@ -5,6 +5,7 @@
 #include "app/Convertwindow3.h"
 #include "app/Guard.h"
 #include "app/ReleaseImage.h"
+#include "app/SettingsLocation.h"
 #include "app/TabParts.h"
 #include "app/ViewerTab.h"
 #include "Ikcommon.h"
@@ -301,7 +302,7 @@ void TMainForm1::N1_2Click() {
 }
 
 void TMainForm1::FormShow() {
-    const platform::Profile ini(app::settingsFilePath(ProgramDir));
+    const platform::Profile ini = app::readSettings(app::settingsLocationFor(ProgramDir));
     const int top = ini.readInteger(QStringLiteral("SET"), QStringLiteral("M_TOP"), y());
     const int left = ini.readInteger(QStringLiteral("SET"), QStringLiteral("M_LEFT"), x());
     move(left, top);
@@ -315,7 +316,8 @@ void TMainForm1::FormShow() {
 }
 
 void TMainForm1::FormClose() {
-    platform::Profile ini(app::settingsFilePath(ProgramDir));
+    const app::SettingsLocation settings = app::settingsLocationFor(ProgramDir);
+    platform::Profile ini = app::readSettings(settings);
     ini.writeInteger(QStringLiteral("SET"), QStringLiteral("M_TOP"), y());
     ini.writeInteger(QStringLiteral("SET"), QStringLiteral("M_LEFT"), x());
     ini.writeInteger(QStringLiteral("SET"), QStringLiteral("ZOOM"), Viewer->ComboBox1->currentIndex());
@@ -323,7 +325,7 @@ void TMainForm1::FormClose() {
     if (ConvertForm2) ConvertForm2->SaveSettings(ini);
     if (ConvertForm3) ConvertForm3->SaveSettings(ini);
     // A settings file that cannot be written must not keep the program from closing.
-    ini.flush();
+    app::writeSettings(ini, settings);
     Viewer->CloseStep();
     stopScanner();
 }

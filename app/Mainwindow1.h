@@ -47,7 +47,8 @@ public:
 
     // Number of data rows registered in the page list.
     int RegisteredCount = 0;
-    // Folder of the executable, without a trailing separator; the settings file lies there.
+    // Folder of the executable, without a trailing separator; the settings file lies there
+    // when the folder is writable (app/SettingsLocation.h).
     QString ProgramDir;
 
     QTabWidget* PageControl1 = nullptr;

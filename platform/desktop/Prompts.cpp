@@ -14,12 +14,16 @@ namespace {
 Prompts* g_replacement = nullptr;
 QPointer<QWidget> g_parent;
 
-QString applicationTitle() {
-    const QString name = QApplication::applicationDisplayName();
-    return name.isEmpty() ? QStringLiteral("VidiraZorod") : name;
+QString& titleOfMessages() {
+    static QString title = QStringLiteral("VidiraZorod");
+    return title;
 }
 
 }  // namespace
+
+QString applicationTitle() { return titleOfMessages(); }
+
+void setApplicationTitle(const QString& title) { titleOfMessages() = title; }
 
 Prompts& prompts() {
     static QtPrompts qtPrompts;
