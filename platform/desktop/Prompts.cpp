@@ -1,6 +1,5 @@
 #include "platform/desktop/Prompts.h"
 
-#include <QApplication>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFileSystemModel>
