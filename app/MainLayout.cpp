@@ -13,8 +13,6 @@ DropTarget dropTargetForTab(Tab active) {
     return DropTarget::PageList;
 }
 
-QString settingsFilePath(const QString& programDir) { return programDir + QStringLiteral("/RidoreVu.ini"); }
-
 QString informationPageUrl(const QString& executableFileName) {
     return QStringLiteral("https://www.vidirazorod.example/info.php?pf=w&sn=") +
            QFileInfo(executableFileName).completeBaseName();

@@ -1,6 +1,6 @@
 #pragma once
 // Fixed facts of the main window that do not need a window: initial position, settings keys,
-// tab routing of dropped files and the settings file's place.
+// and tab routing of dropped files.
 
 #include <QString>
 #include <QStringList>
@@ -18,9 +18,6 @@ enum class Tab { Build = 0, Split = 1, View = 2 };
 // Which tab receives a drop of files made on the main window.
 enum class DropTarget { PageList, SplitTab, Viewer };
 DropTarget dropTargetForTab(Tab active);
-
-// The settings file beside the executable.
-QString settingsFilePath(const QString& programDir);
 
 // The maker's information page for an executable file name ("RidoreVu" → "…/info.php?pf=w&sn=RidoreVu").
 QString informationPageUrl(const QString& executableFileName);

@@ -6,6 +6,7 @@
 #include "app/Guard.h"
 #include "app/ReleaseImage.h"
 #include "app/BuildTab.h"
+#include "app/SettingsLocation.h"
 #include "app/SplitTab.h"
 #include "app/TabParts.h"
 #include "app/ViewerTab.h"
@@ -241,7 +242,7 @@ void TMainForm1::N1_2Click() {
 }
 
 void TMainForm1::FormShow() {
-    const platform::Profile ini(app::settingsFilePath(ProgramDir));
+    const platform::Profile ini = app::readSettings(app::settingsLocationFor(ProgramDir));
     const int top = ini.readInteger(QStringLiteral("SET"), QStringLiteral("M_TOP"), y());
     const int left = ini.readInteger(QStringLiteral("SET"), QStringLiteral("M_LEFT"), x());
     move(left, top);
@@ -255,7 +256,8 @@ void TMainForm1::FormShow() {
 }
 
 void TMainForm1::FormClose() {
-    platform::Profile ini(app::settingsFilePath(ProgramDir));
+    const app::SettingsLocation settings = app::settingsLocationFor(ProgramDir);
+    platform::Profile ini = app::readSettings(settings);
     ini.writeInteger(QStringLiteral("SET"), QStringLiteral("M_TOP"), y());
     ini.writeInteger(QStringLiteral("SET"), QStringLiteral("M_LEFT"), x());
     ini.writeInteger(QStringLiteral("SET"), QStringLiteral("ZOOM"), Viewer->ComboBox1->currentIndex());
@@ -263,7 +265,7 @@ void TMainForm1::FormClose() {
     if (ConvertForm2) ConvertForm2->SaveSettings(ini);
     if (ConvertForm3) ConvertForm3->SaveSettings(ini);
     // A settings file that cannot be written must not keep the program from closing.
-    ini.flush();
+    app::writeSettings(ini, settings);
     Viewer->CloseStep();
     Build->CloseStep();
 }

@@ -34,7 +34,8 @@ public:
     explicit TMainForm1(QWidget* parent = nullptr);
     ~TMainForm1() override;
 
-    // Folder of the executable, without a trailing separator; the settings file lies there.
+    // Folder of the executable, without a trailing separator; the settings file lies there
+    // when the folder is writable (app/SettingsLocation.h).
     QString ProgramDir;
 
     QTabWidget* PageControl1 = nullptr;

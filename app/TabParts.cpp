@@ -4,6 +4,7 @@
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QIcon>
+#include <QPixmap>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -52,10 +53,26 @@ TGradBox* makeButtonStrip(const char* name) {
     return strip;
 }
 
+namespace {
+
+// The 16 × 16 pixel glyph, and the same doubled pixel for pixel for screens of ratio 2 and up:
+// a glyph scaled smoothly there would look blurred.
+QIcon glyphIcon(const QString& glyph) {
+    const QPixmap base(QStringLiteral(":/glyphs/") + glyph);
+    QIcon icon(base);
+    if (base.isNull()) return icon;
+    QPixmap twice = base.scaled(base.size() * 2, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+    twice.setDevicePixelRatio(2.0);
+    icon.addPixmap(twice);
+    return icon;
+}
+
+}  // namespace
+
 QToolButton* addSpeedButton(TGradBox* strip, const char* name, QAction* command, const QString& caption,
                             const QString& glyph) {
     command->setIconText(caption);
-    command->setIcon(QIcon(QStringLiteral(":/glyphs/") + glyph));
+    command->setIcon(glyphIcon(glyph));
     command->setIconVisibleInMenu(false);
     auto* button = new QToolButton(strip);
     button->setObjectName(QString::fromLatin1(name));

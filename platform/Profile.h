@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 #include <optional>
+#include <utility>
 
 namespace platform {
 
@@ -20,6 +21,8 @@ public:
     explicit Profile(QString path);
 
     const QString& path() const { return path_; }
+    // Later flushes write to this file instead: a profile read from one file, kept in another.
+    void setPath(QString path) { path_ = std::move(path); }
 
     QString readString(const QString& section, const QString& key, const QString& defaultValue) const;
     int readInteger(const QString& section, const QString& key, int defaultValue) const;

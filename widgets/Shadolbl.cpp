@@ -144,8 +144,10 @@ void TShadowLabel::fitToText() {
 
 void TShadowLabel::paintEvent(QPaintEvent*) {
     if (flickerless_ && !transparent_) {
-        // Composed off screen and copied in one go.
-        QImage image(size(), QImage::Format_RGB32);
+        // Composed off screen, in the screen's device pixels, and copied in one go.
+        const qreal ratio = devicePixelRatio();
+        QImage image((QSizeF(size()) * ratio).toSize(), QImage::Format_RGB32);
+        image.setDevicePixelRatio(ratio);
         {
             QPainter ip(&image);
             paintLabel(ip);

@@ -227,7 +227,10 @@ void TShineSpeedButton::paintEvent(QPaintEvent*) {
     QImage buffer;
     QPainter widgetPainter(this);
     if (!transparent_) {
-        buffer = QImage(size(), QImage::Format_ARGB32_Premultiplied);
+        // In the screen's device pixels, so text and glyph stay sharp on a screen of ratio 2.
+        const qreal ratio = devicePixelRatio();
+        buffer = QImage((QSizeF(size()) * ratio).toSize(), QImage::Format_ARGB32_Premultiplied);
+        buffer.setDevicePixelRatio(ratio);
         buffer.fill(Qt::transparent);
     }
     QPainter bufferPainter;

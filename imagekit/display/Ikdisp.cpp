@@ -5,6 +5,7 @@
 #include "platform/GlobalMemory.h"
 
 #include <QPainter>
+#include <cmath>
 #include <QResizeEvent>
 #include <QScrollBar>
 #include <QStyle>
@@ -23,7 +24,8 @@ TVIkDisp::TVIkDisp(QWidget* parent) : QWidget(parent), attachment_(vikGroupMain)
     vBar_->hide();
     initInput();
     if (IkVectorGdipStart) gdipToken_ = IkVectorGdipStart();
-    layout_ = Ikutils::computeLayout(width(), height(), 0, 0, 0, 0, DispScale_, false, false, false);
+    layoutRatio_ = devicePixelRatio();
+    layout_ = Ikutils::computeLayout(width(), height(), 0, 0, 0, 0, layoutScale(), false, false, false);
     createPanWindow();
 }
 
@@ -46,9 +48,16 @@ void TVIkDisp::DoEndDispImage(int originX, int originY, int left, int top, int r
 
 // ---- surface ------------------------------------------------------------------------
 
+QSize TVIkDisp::devicePixels(QSize logical, double ratio) {
+    return QSize(static_cast<int>(std::ceil(logical.width() * ratio)),
+                 static_cast<int>(std::ceil(logical.height() * ratio)));
+}
+
 QPainter* TVIkDisp::beginSurface() {
-    if (surface_.size() != size()) {
-        surface_ = QImage(size(), QImage::Format_RGB32);
+    const double ratio = devicePixelRatio();
+    if (surface_.size() != devicePixels(size(), ratio) || surface_.devicePixelRatio() != ratio) {
+        surface_ = QImage(devicePixels(size(), ratio), QImage::Format_RGB32);
+        surface_.setDevicePixelRatio(ratio);
         surface_.fill(resolved(Color_));
     }
     if (surface_.isNull()) return nullptr;
@@ -69,7 +78,9 @@ void TVIkDisp::invalidate() {
 }
 
 void TVIkDisp::paintEvent(QPaintEvent*) {
-    if (!surfaceCurrent_ || surface_.size() != size()) {
+    // Moved to a screen of another pixel ratio: the same scale now shows another part.
+    if (devicePixelRatio() != layoutRatio_) imageDispInit();
+    if (!surfaceCurrent_ || surface_.size() != devicePixels(size(), devicePixelRatio())) {
         if (QPainter* p = beginSurface()) {
             paintSurface(*p);
             delete surfacePainter_;
@@ -104,8 +115,10 @@ void TVIkDisp::paintSurface(QPainter& p) {
 }
 
 void TVIkDisp::PaintTo(QPainter& target) {
-    QImage composed(size(), QImage::Format_RGB32);
+    const double ratio = target.device() ? target.device()->devicePixelRatio() : 1.0;
+    QImage composed(devicePixels(size(), ratio), QImage::Format_RGB32);
     if (composed.isNull()) return;
+    composed.setDevicePixelRatio(ratio);
     composed.fill(resolved(Color_));
     {
         QPainter p(&composed);
@@ -142,8 +155,9 @@ void TVIkDisp::imageDispInit() {
         }
     }
     const bool wanted = ImgHandle_ && ScrollBar_ && mode_ == vikActualSize;
+    layoutRatio_ = devicePixelRatio();
     layout_ = Ikutils::computeLayout(width(), height(), extent, inset, ImgHandle_ ? ImageWidth_ : 0,
-                                     ImgHandle_ ? ImageHeight_ : 0, DispScale_, wanted, layout_.hBar, layout_.vBar);
+                                     ImgHandle_ ? ImageHeight_ : 0, layoutScale(), wanted, layout_.hBar, layout_.vBar);
     const int cw = layout_.clientIncl.right + 1, ch = layout_.clientIncl.bottom + 1;
     hBar_->setVisible(layout_.hBar);
     vBar_->setVisible(layout_.vBar);
@@ -168,7 +182,7 @@ bool TVIkDisp::imageDispMain(QPainter* dc, const IkRect* rectIncl, bool scrollSt
     if (mode_ == vikActualSize) {
         SrcRect_ = scrollStep ? Ikutils::clampSourceRect(SrcRect_, layout_.visibleWidth, layout_.visibleHeight,
                                                          ImageWidth_, ImageHeight_)
-                              : Ikutils::actualSourceRect(StartX_, StartY_, DispCenterX_, DispCenterY_, DispScale_,
+                              : Ikutils::actualSourceRect(StartX_, StartY_, DispCenterX_, DispCenterY_, layoutScale(),
                                                           layout_.dispIncl, layout_.visibleWidth,
                                                           layout_.visibleHeight, ImageWidth_, ImageHeight_);
     } else {
@@ -289,7 +303,7 @@ bool TVIkDisp::Zoom(int left, int top, int right, int bottom) {
     }
     DispCenterX_ = static_cast<int>((left + right) * 0.5 + 0.5);
     DispCenterY_ = static_cast<int>((top + bottom) * 0.5 + 0.5);
-    DispScale_ = Ikutils::zoomScale(layout_.dispIncl, left, top, right, bottom);
+    DispScale_ = Ikutils::zoomScale(layout_.dispIncl, left, top, right, bottom) * layoutRatio_;
     imageDispInit();
     if (imageDispMain(nullptr, nullptr, false)) ErrorCode_ = kStatusOk;
     if (panVisible() && mode_ == vikActualSize) {

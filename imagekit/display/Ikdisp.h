@@ -102,11 +102,13 @@ public:
     QScrollBar* VertScrollBar() const { return vBar_; }
     IKHANDLE GrayCopy() const { return GrayCopy_; }
     IKHANDLE RefinedCopy() const { return RefinedCopy_; }
-    // What the control shows now (its surface), for tests and screenshots.
+    // What the control shows now (its surface), for tests and screenshots: in device pixels,
+    // its devicePixelRatio that of the control.
     const QImage& Surface() const { return surface_; }
 
-    // Draws the control onto another device: composed off-screen at the client size and
-    // copied at (0, 0); DrawnRect is not changed and OnEndDispImage does not fire.
+    // Draws the control onto another device: composed off-screen at the client size (in the
+    // target's device pixels) and copied at (0, 0); DrawnRect is not changed and
+    // OnEndDispImage does not fire.
     void PaintTo(QPainter& target);
 
     // Navigation window: a tool window with the whole image and the visible part marked.
@@ -212,6 +214,12 @@ private:
     void releaseCopy(IKHANDLE& copy);
     QColor resolved(std::uint32_t colour) const;
     Ikutils::IkRect clientIncl() const { return layout_.clientIncl; }
+    // Geometry is in logical pixels, the picture is drawn in device pixels: scale 1 is one
+    // image pixel per device pixel, so on a screen of ratio 2 one logical pixel shows two
+    // image pixels. This is the display scale in logical pixels.
+    double layoutScale() const { return DispScale_ / layoutRatio_; }
+    // The device pixels of a logical size at a ratio, rounded up.
+    static QSize devicePixels(QSize logical, double ratio);
 
     // Input (IkdispInput.cpp)
     void initInput();
@@ -268,6 +276,8 @@ private:
     int ImageWidth_ = 0, ImageHeight_ = 0;
     int Xdpi_ = 72, Ydpi_ = 72;
     Ikutils::DispLayout layout_;
+    // The device pixel ratio the layout was made for.
+    double layoutRatio_ = 1.0;
     Ikutils::IkRect SrcRect_;
     Ikutils::IkRect DrawnRect_;
     double ScaleWidth_ = 1.0, ScaleHeight_ = 1.0;

@@ -58,16 +58,22 @@ bool TVIkDisp::drawRectOfImage(QPainter& p, IKHANDLE image, int x, int y, int w,
     if (SimpleDispCtrl_) return Ikdllprocs::_StretchDIBits(&p, x, y, w, h, sx, sy, sw, sh, bits, header, 0, 0) != 0;
 
     // The composition is kept between runs: a new one of this size each run costs more than
-    // drawing it, in fresh pages. Every pixel of it is drawn again below.
-    if (composition_.size() != QSize(w, h)) composition_ = QImage(w, h, QImage::Format_RGB32);
+    // drawing it, in fresh pages. Every pixel of it is drawn again below, in the device pixels
+    // of the target, so that a screen of ratio 2 shows the picture's own detail.
+    const double ratio = p.device() ? p.device()->devicePixelRatio() : 1.0;
+    const QSize pixels = devicePixels(QSize(w, h), ratio);
+    if (composition_.size() != pixels) composition_ = QImage(pixels, QImage::Format_RGB32);
     if (composition_.isNull()) return false;
+    composition_.setDevicePixelRatio(1.0);
     bool ok = true;
     {
         QPainter memory(&composition_);
-        if (ShowInDisp_) ok = Ikdllprocs::_StretchDIBits(&memory, 0, 0, w, h, sx, sy, sw, sh, bits, header, 0, 0) != 0;
-        else if (Ikdllprocs::_BoxFull) Ikdllprocs::_BoxFull(&memory, 0, 0, w, h, colorRef(resolved(Color_)));
+        const int pw = pixels.width(), ph = pixels.height();
+        if (ShowInDisp_) ok = Ikdllprocs::_StretchDIBits(&memory, 0, 0, pw, ph, sx, sy, sw, sh, bits, header, 0, 0) != 0;
+        else if (Ikdllprocs::_BoxFull) Ikdllprocs::_BoxFull(&memory, 0, 0, pw, ph, colorRef(resolved(Color_)));
     }
     if (!ok) return false;
+    composition_.setDevicePixelRatio(ratio);
     // A true-colour target needs no palette realised; the palette is only made and deleted.
     if (Ikdllprocs::CreateBIPalette) {
         if (void* pal = Ikdllprocs::CreateBIPalette(header); pal && IkDeleteBitmapObject) IkDeleteBitmapObject(pal);
@@ -108,7 +114,7 @@ bool TVIkDisp::drawFitted(QPainter& p) {
 }
 
 bool TVIkDisp::drawActual(QPainter& p) {
-    const double s = DispScale_, t = Refine1BitImageScale_;
+    const double s = layoutScale(), t = Refine1BitImageScale_;
     const int W = layout_.dispIncl.right - layout_.dispIncl.left + 1;
     const int H = layout_.dispIncl.bottom - layout_.dispIncl.top + 1;
     Ikutils::Placement at;

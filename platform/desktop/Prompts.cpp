@@ -1,11 +1,13 @@
 #include "platform/desktop/Prompts.h"
 
-#include <QApplication>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFileSystemModel>
+#include <QLocale>
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
+#include <QStyledItemDelegate>
 
 namespace platform {
 
@@ -14,12 +16,38 @@ namespace {
 Prompts* g_replacement = nullptr;
 QPointer<QWidget> g_parent;
 
-QString applicationTitle() {
-    const QString name = QApplication::applicationDisplayName();
-    return name.isEmpty() ? QStringLiteral("VidiraZorod") : name;
+QString& titleOfMessages() {
+    static QString title = QStringLiteral("VidiraZorod");
+    return title;
+}
+
+// Qt's file dialog writes the modification time in the user's system locale ("10 Dec 2026");
+// this writes it in the program's language like every other text of the dialog.
+class FileDateDelegate final : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+        QStyledItemDelegate::initStyleOption(option, index);
+        constexpr int kDateColumn = 3;
+        const auto* files = qobject_cast<const QFileSystemModel*>(index.model());
+        if (!files || index.column() != kDateColumn) return;
+        option->text = QLocale().toString(files->lastModified(index), QLocale::ShortFormat);
+    }
+};
+
+// Qt's own file dialog (its texts come from Qt's Japanese catalogue), with the dates above.
+void prepareFileDialog(QFileDialog& dialog) {
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setItemDelegate(new FileDateDelegate(&dialog));
 }
 
 }  // namespace
+
+QString applicationTitle() { return titleOfMessages(); }
+
+void setApplicationTitle(const QString& title) { titleOfMessages() = title; }
 
 Prompts& prompts() {
     static QtPrompts qtPrompts;
@@ -66,15 +94,18 @@ bool QtPrompts::confirm(const QString& text) {
 }
 
 QStringList QtPrompts::openFiles(const QString& title, const QString& filter, bool multiple) {
-    const QString qtFilter = qtFilterFromKitFilter(filter);
-    if (multiple) return QFileDialog::getOpenFileNames(g_parent, title, QString(), qtFilter);
-    const QString one = QFileDialog::getOpenFileName(g_parent, title, QString(), qtFilter);
-    return one.isEmpty() ? QStringList() : QStringList{one};
+    QFileDialog dialog(g_parent, title, QString(), qtFilterFromKitFilter(filter));
+    prepareFileDialog(dialog);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(multiple ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
+    if (dialog.exec() != QDialog::Accepted) return QStringList();
+    return dialog.selectedFiles();
 }
 
 QString QtPrompts::saveFile(const QString& title, const QString& filter, const QString& defaultExtension,
                             const QString& initialName) {
     QFileDialog dialog(g_parent, title, QString(), qtFilterFromKitFilter(filter));
+    prepareFileDialog(dialog);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setOption(QFileDialog::DontConfirmOverwrite);
     dialog.setDefaultSuffix(defaultExtension);
@@ -84,7 +115,12 @@ QString QtPrompts::saveFile(const QString& title, const QString& filter, const Q
 }
 
 QString QtPrompts::browseFolder(const QString& title) {
-    return QFileDialog::getExistingDirectory(g_parent, title);
+    QFileDialog dialog(g_parent, title);
+    prepareFileDialog(dialog);
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return QString();
+    return dialog.selectedFiles().first();
 }
 
 bool QtPrompts::runDialog(QDialog& dialog) { return dialog.exec() == QDialog::Accepted; }

@@ -38,6 +38,10 @@ void setPrompts(Prompts* replacement);
 // Dialogs are parented to this window when set (the main window).
 void setPromptParent(QWidget* parent);
 
+// The title of plain message boxes ("VidiraZorod" until set).
+QString applicationTitle();
+void setApplicationTitle(const QString& title);
+
 // "Images|*.bmp;*.jpg|All|*.*" → "Images (*.bmp *.jpg);;All (*)".
 QString qtFilterFromKitFilter(const QString& kitFilter);
 

@@ -83,10 +83,17 @@ TEST_F(MainWindowTest, ZoomIndexNamingNoItemLeavesNoSelectionAndRunsNoChangeHand
 }
 
 TEST_F(MainWindowTest, UnwritableSettingsFileDoesNotKeepTheWindowOpen) {
+    // Neither the program folder nor the configuration folder (below a plain file) takes files.
+    const QString blocker = dir.filePath(QStringLiteral("plain"));
+    writeFile(blocker, "x");
+    const QByteArray oldConfig = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", blocker.toLocal8Bit());
     window.ProgramDir = QStringLiteral("/proc/no-such-folder");
     window.show();
     window.close();
+    qputenv("XDG_CONFIG_HOME", oldConfig);
     EXPECT_FALSE(window.isVisible());
+    EXPECT_EQ(readFile(blocker), QByteArray("x"));
 }
 
 TEST_F(MainWindowTest, MenusBringTheirTabsForward) {

@@ -8,7 +8,6 @@
 int main(int argc, char** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
     QApplication app(argc, argv);
-    QApplication::setApplicationDisplayName(QStringLiteral("VidiraZorod"));
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
