@@ -1,6 +1,7 @@
 // Files named on the command line: the routing rule as a table, then the real windows opening
 // a TIFF in the viewer and several images in the page list, with names the file system gives.
 #include "app/CommandLine.h"
+#include "app/BuildTab.h"
 #include "app/Mainwindow1.h"
 #include "app/OpenFiles.h"
 #include "app/ViewerTab.h"
@@ -118,8 +119,8 @@ TEST_F(OpenFromCommandLine, SeveralImagesAreRegisteredAndTheMissingOneIsReported
     main().show();
     app::openCommandLineFiles(main(), routed({QStringLiteral("a.tif"), QStringLiteral("無い.tif"), b}));
     EXPECT_EQ(main().ActiveTab(), Tab::Build);
-    EXPECT_EQ(main().Pages().count(), 2);
-    EXPECT_EQ(main().Pages().paths(), (QStringList{a, b}));
+    EXPECT_EQ(main().Build->Pages().count(), 2);
+    EXPECT_EQ(main().Build->Pages().paths(), (QStringList{a, b}));
     EXPECT_EQ(prompts.messages(), QStringList{QStringLiteral("ファイルが見つかりません: 無い.tif")});
     EXPECT_TRUE(main().Viewer->OpenDialog3FileName.isEmpty());
     main().close();
