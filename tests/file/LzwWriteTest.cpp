@@ -143,6 +143,25 @@ TEST_F(LzwWrite, StreamsDecodeToTheirBytesAndCostAboutWhatLibtiffWrites) {
     }
 }
 
+TEST_F(LzwWrite, StreamsEndingWhereTheCodesWidenDecode) {
+    // Random bytes add one table entry each but for the pairs that come again, so these
+    // lengths end the stream just before, at and after the entries 511, 1023, 2047 and the
+    // full table (4094).
+    const Bytes input = randomBytes(4100, 3);
+    const std::pair<std::size_t, std::size_t> windows[] = {{250, 262}, {766, 778}, {1811, 1823}, {3947, 3959}};
+    for (const auto& [from, to] : windows)
+        for (std::size_t n = from; n <= to; ++n) {
+            SCOPED_TRACE(n);
+            std::vector<kit::LzwStrip> strips;
+            ASSERT_TRUE(kit::lzwEncodeStrips({std::span<const std::uint8_t>(input.data(), n)}, strips, {1, 1 << 30, 0}));
+            const std::string theirs = path("libtiff.tif"), ours = path("ours.tif");
+            ASSERT_TRUE(writeGrey(theirs, std::uint32_t(n), 1, input.data(), n, false));
+            ASSERT_TRUE(writeGrey(ours, std::uint32_t(n), 1, strips[0].bytes.get(), strips[0].size, true));
+            EXPECT_TRUE(decodedStrip(ours) == Bytes(input.begin(), input.begin() + std::ptrdiff_t(n)));
+            EXPECT_TRUE(Bytes(strips[0].bytes.get(), strips[0].bytes.get() + strips[0].size) == rawStrip(theirs));
+        }
+}
+
 TEST_F(LzwWrite, ManyStripsSideBySideMatchOneByOne) {
     // Strips of every size from 1 byte, more of them than threads.
     const Bytes page = scanLike(300, 200);
