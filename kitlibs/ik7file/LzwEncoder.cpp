@@ -23,8 +23,6 @@ std::int64_t compressionRatio(std::size_t inBytes, std::int64_t outBits) {
     return outBits > 0 ? (in << 8) / outBits : 0x7fffffff;
 }
 
-inline std::uint32_t slotOf(std::uint32_t key) { return (key * 0x9E3779B1u) >> 19; }
-
 inline void storeBigEndian32(std::uint8_t* p, std::uint32_t v) {
     p[0] = static_cast<std::uint8_t>(v >> 24);
     p[1] = static_cast<std::uint8_t>(v >> 16);
@@ -90,6 +88,8 @@ bool LzwEncoder::run(std::size_t end, bool stopAtRestart) {
     std::uint64_t acc = acc_;
     unsigned accBits = accBits_;
     std::size_t outPos = outPos_;
+    // The next ratio checkpoint as a position in the input.
+    std::size_t checkAt = inBase_ + checkpoint_;
     bool restarted = false;
 
     auto save = [&] {
@@ -106,11 +106,16 @@ bool LzwEncoder::run(std::size_t end, bool stopAtRestart) {
     while (pos < end) {
         const std::uint32_t c = data[pos++];
         const std::uint32_t key = (ent << 8) | c;
-        std::uint32_t slot = slotOf(key);
+        // The byte's share of the slot is mixed apart from the prefix code, so that the path
+        // from one found code to the next lookup is a shift and an exclusive or.
+        std::uint32_t slot = ((ent << 2) ^ ((c * 0x9E3779B1u) >> (32 - kSlotBits))) & (kSlots - 1);
         for (;;) {
             const std::uint32_t entry = table[slot];
             if (entry == 0) break;
-            if ((entry >> 12) == key) goto found;
+            if ((entry >> 12) == key) {
+                ent = entry & 0xfff;
+                goto found;
+            }
             slot = (slot + 1) & (kSlots - 1);
         }
         // A new string: write the code of the known one and remember the longer one.
@@ -139,11 +144,12 @@ bool LzwEncoder::run(std::size_t end, bool stopAtRestart) {
             acc = acc_;
             accBits = accBits_;
             outPos = outPos_;
+            checkAt = inBase_ + checkpoint_;
             restarted = true;
         } else if (freeEnt > maxCode) {
             ++width;
             maxCode = (1u << width) - 1;
-        } else if (pos - inBase_ >= checkpoint_) {
+        } else if (pos >= checkAt) {
             checkpoint_ = pos - inBase_ + kCheckGap;
             save();
             const std::int64_t ratio = compressionRatio(pos - inBase_, bitsWritten() - outBase_);
@@ -160,6 +166,7 @@ bool LzwEncoder::run(std::size_t end, bool stopAtRestart) {
             } else {
                 ratio_ = ratio;
             }
+            checkAt = inBase_ + checkpoint_;
         }
         if (restarted && stopAtRestart) {
             save();
@@ -167,9 +174,7 @@ bool LzwEncoder::run(std::size_t end, bool stopAtRestart) {
             return true;
         }
         restarted = false;
-        continue;
-    found:
-        ent = table[slot] & 0xfff;
+    found:;
     }
     save();
     return false;

@@ -39,7 +39,8 @@ public:
     bool overflowed() const { return overflowed_; }
 
 private:
-    static constexpr unsigned kSlotBits = 13;
+    // Four slots for each of the at most 3836 strings of a table keep the probes short.
+    static constexpr unsigned kSlotBits = 14;
     static constexpr std::uint32_t kSlots = 1u << kSlotBits;
 
     void put(std::uint32_t code, unsigned width);
