@@ -23,11 +23,9 @@ std::int64_t compressionRatio(std::size_t inBytes, std::int64_t outBits) {
     return outBits > 0 ? (in << 8) / outBits : 0x7fffffff;
 }
 
-inline void storeBigEndian32(std::uint8_t* p, std::uint32_t v) {
-    p[0] = static_cast<std::uint8_t>(v >> 24);
-    p[1] = static_cast<std::uint8_t>(v >> 16);
-    p[2] = static_cast<std::uint8_t>(v >> 8);
-    p[3] = static_cast<std::uint8_t>(v);
+inline void storeBigEndian64(std::uint8_t* p, std::uint64_t v) {
+    v = __builtin_bswap64(v);
+    std::memcpy(p, &v, 8);
 }
 
 }  // namespace
@@ -48,18 +46,18 @@ LzwEncoder::LzwEncoder(const std::uint8_t* data, std::size_t size, std::size_t f
     if (hasString_) ent_ = data_[pos_++];
 }
 
+// Codes gather in the low bits of `acc_`; after each code its whole bytes are stored with
+// one 8-byte store (the bytes past them are overwritten later), fewer than 8 bits stay.
 void LzwEncoder::put(std::uint32_t code, unsigned width) {
     acc_ = (acc_ << width) | code;
     accBits_ += width;
-    if (accBits_ >= 32) {
-        accBits_ -= 32;
-        if (outPos_ + 4 > capacity_) {
-            overflowed_ = true;
-            return;
-        }
-        storeBigEndian32(out_ + outPos_, static_cast<std::uint32_t>(acc_ >> accBits_));
-        outPos_ += 4;
+    if (outPos_ + 8 > capacity_) {
+        overflowed_ = true;
+        return;
     }
+    storeBigEndian64(out_ + outPos_, acc_ << (64 - accBits_));
+    outPos_ += accBits_ / 8;
+    accBits_ %= 8;
 }
 
 void LzwEncoder::restartTable() {
@@ -79,7 +77,7 @@ bool LzwEncoder::run(std::size_t end, bool stopAtRestart) {
     const std::uint8_t* const data = data_;
     std::uint32_t* const table = table_;
     std::uint8_t* const out = out_;
-    const std::size_t room = capacity_ >= 4 ? capacity_ - 4 : 0;
+    const std::size_t room = capacity_ >= 8 ? capacity_ - 8 : 0;
     std::size_t pos = pos_;
     std::uint32_t ent = ent_;
     std::uint32_t freeEnt = freeEnt_;
@@ -108,7 +106,9 @@ bool LzwEncoder::run(std::size_t end, bool stopAtRestart) {
         const std::uint32_t key = (ent << 8) | c;
         // The byte's share of the slot is mixed apart from the prefix code, so that the path
         // from one found code to the next lookup is a shift and an exclusive or.
-        std::uint32_t slot = ((ent << 2) ^ ((c * 0x9E3779B1u) >> (32 - kSlotBits))) & (kSlots - 1);
+        // Codes stay below 4096, so both shares stay below kSlots.
+        static_assert(kSlots == 4096 << 2);
+        std::uint32_t slot = (ent << 2) ^ ((c * 0x9E3779B1u) >> (32 - kSlotBits));
         for (;;) {
             const std::uint32_t entry = table[slot];
             if (entry == 0) break;
@@ -119,18 +119,16 @@ bool LzwEncoder::run(std::size_t end, bool stopAtRestart) {
             slot = (slot + 1) & (kSlots - 1);
         }
         // A new string: write the code of the known one and remember the longer one.
+        if (outPos > room) {
+            overflowed_ = true;
+            save();
+            return false;
+        }
         acc = (acc << width) | ent;
         accBits += width;
-        if (accBits >= 32) {
-            accBits -= 32;
-            if (outPos > room) {
-                overflowed_ = true;
-                save();
-                return false;
-            }
-            storeBigEndian32(out + outPos, static_cast<std::uint32_t>(acc >> accBits));
-            outPos += 4;
-        }
+        storeBigEndian64(out + outPos, acc << (64 - accBits));
+        outPos += accBits / 8;
+        accBits %= 8;
         ent = c;
         table[slot] = (key << 12) | freeEnt;
         ++freeEnt;
@@ -202,13 +200,12 @@ void LzwEncoder::finish(bool endOfInformation) {
         put(endOfInformation ? kEndOfInformation : kClear, width_);
     }
     bitCount_ = static_cast<std::size_t>(bitsWritten());
-    const std::size_t tail = (accBits_ + 7) / 8;
-    if (outPos_ + tail + 8 > capacity_) {
+    const std::size_t tail = accBits_ ? 1 : 0;
+    if (overflowed_ || outPos_ + tail + 8 > capacity_) {
         overflowed_ = true;
         return;
     }
-    const std::uint64_t bits = accBits_ ? (acc_ << (64 - accBits_)) : 0;
-    for (std::size_t i = 0; i < tail; ++i) out_[outPos_ + i] = static_cast<std::uint8_t>(bits >> (56 - 8 * i));
+    if (tail) out_[outPos_] = static_cast<std::uint8_t>(acc_ << (8 - accBits_));
     std::memset(out_ + outPos_ + tail, 0, 8);
 }
 
