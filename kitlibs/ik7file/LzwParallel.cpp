@@ -31,9 +31,9 @@ void runTasks(std::size_t count, unsigned threads, const std::function<void(std:
     for (std::thread& t : pool) t.join();
 }
 
-LzwStrip roomFor(std::size_t bytes) {
+LzwStrip roomFor(std::size_t bytes, std::size_t extra = 0) {
     LzwStrip strip;
-    strip.size = LzwEncoder::outputBound(bytes);
+    strip.size = LzwEncoder::outputBound(bytes) + extra;
     strip.bytes.reset(new std::uint8_t[strip.size]);
     return strip;
 }
@@ -163,31 +163,37 @@ std::uint8_t bitsInByte(std::size_t index, std::size_t at, const std::uint8_t* s
     return value;
 }
 
-// Joins the chunks' streams into one strip: whole bytes on every thread, then the bytes
-// that two chunks share.
-LzwStrip joinChunks(std::vector<Chunk>& chunks, unsigned threads) {
+// Joins the chunks' streams into one strip in the first chunk's room, where that chunk
+// already is: whole bytes on every thread, then the bytes that two chunks share. False when
+// the room is too small (not expected: it has room for every chunk's closing codes).
+bool joinChunks(std::vector<Chunk>& chunks, unsigned threads, LzwStrip& strip) {
     std::vector<std::size_t> at(chunks.size() + 1, 0);
     for (std::size_t k = 0; k < chunks.size(); ++k) at[k + 1] = at[k] + chunks[k].bits;
-    LzwStrip strip;
-    strip.size = (at.back() + 7) / 8;
-    strip.bytes.reset(new std::uint8_t[strip.size + 8]);
-    std::uint8_t* const dst = strip.bytes.get();
-    runTasks(chunks.size(), threads, [&](std::size_t k) {
-        copyWholeBytes(dst, at[k], chunks[k].out.bytes.get(), chunks[k].bits);
-    });
-    auto forEachSharedByte = [&](auto&& visit) {
-        for (std::size_t k = 0; k < chunks.size(); ++k) {
-            if (chunks[k].bits == 0) continue;
-            const std::size_t begin = at[k], end = at[k + 1];
-            if (begin % 8) visit(k, begin / 8);
-            if (end % 8 && (begin % 8 == 0 || end / 8 != begin / 8)) visit(k, end / 8);
-        }
+    const std::size_t size = (at.back() + 7) / 8;
+    // The shared bytes, read before anything is written over the first chunk's spare room.
+    std::vector<std::pair<std::size_t, std::uint8_t>> shared;
+    auto share = [&](std::size_t k, std::size_t index) {
+        const std::uint8_t bits = bitsInByte(index, at[k], chunks[k].out.bytes.get(), chunks[k].bits);
+        if (!shared.empty() && shared.back().first == index)
+            shared.back().second = static_cast<std::uint8_t>(shared.back().second | bits);
+        else
+            shared.emplace_back(index, bits);
     };
-    forEachSharedByte([&](std::size_t, std::size_t index) { dst[index] = 0; });
-    forEachSharedByte([&](std::size_t k, std::size_t index) {
-        dst[index] |= bitsInByte(index, at[k], chunks[k].out.bytes.get(), chunks[k].bits);
+    for (std::size_t k = 0; k < chunks.size(); ++k) {
+        if (chunks[k].bits == 0) continue;
+        const std::size_t begin = at[k], end = at[k + 1];
+        if (begin % 8) share(k, begin / 8);
+        if (end % 8 && (begin % 8 == 0 || end / 8 != begin / 8)) share(k, end / 8);
+    }
+    if (size + 8 > chunks[0].out.size) return false;
+    strip.bytes = std::move(chunks[0].out.bytes);
+    strip.size = size;
+    std::uint8_t* const dst = strip.bytes.get();
+    runTasks(chunks.size() - 1, threads, [&](std::size_t i) {
+        copyWholeBytes(dst, at[i + 1], chunks[i + 1].out.bytes.get(), chunks[i + 1].bits);
     });
-    return strip;
+    for (const auto& [index, bits] : shared) dst[index] = bits;
+    return true;
 }
 
 // A large strip as chunks encoded side by side; false when the room was too small.
@@ -196,13 +202,13 @@ bool encodeChunked(std::span<const std::uint8_t> input, std::size_t count, unsig
     const std::size_t n = input.size();
     for (std::size_t k = 0; k < count; ++k) {
         chunks[k].begin = n / count * k;
-        chunks[k].out = roomFor(n - chunks[k].begin);
+        // The first chunk's room takes the joined strip: three more codes for every chunk.
+        chunks[k].out = roomFor(n - chunks[k].begin, k == 0 ? 6 * count : 0);
     }
     runTasks(count, threads, [&](std::size_t k) { encodeChunk(input, chunks, k); });
     for (const Chunk& chunk : chunks)
         if (chunk.failed) return false;
-    strip = joinChunks(chunks, threads);
-    return true;
+    return joinChunks(chunks, threads, strip);
 }
 
 }  // namespace

@@ -185,7 +185,7 @@ void pageRow(const PixelSource& source, const PagePlan& plan, std::int32_t y, st
 // An LZW page: the strips of a batch are built, encoded on every core and written as they are.
 bool encodeLzwPage(TIFF* tif, const PixelSource& source, const PagePlan& plan, std::size_t rowBytes,
                    std::uint32_t rowsPerStrip, kit::Progress& progress) {
-    constexpr std::size_t kBatchBytes = std::size_t(8) << 20;
+    constexpr std::size_t kBatchBytes = std::size_t(4) << 20;
     const auto height = static_cast<std::uint32_t>(source.height());
     const std::size_t stripBytes = rowBytes * rowsPerStrip;
     const std::size_t stripsPerBatch = std::max<std::size_t>(1, kBatchBytes / stripBytes);

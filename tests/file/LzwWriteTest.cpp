@@ -198,8 +198,8 @@ TEST_F(LzwWrite, SavedPagesReadBackInOneStripAndInMany) {
         {"RGB one row", "-seed 2 -size 3001x1 plasma: -depth 8"},
         {"RGB one column", "-seed 2 -size 1x2999 plasma: -depth 8"},
         // Large enough to be cut into chunks on a machine with several cores.
-        {"RGB large", "-seed 5 -size 1200x900 plasma: -depth 8"},
-        {"RGB white", "-size 1200x900 xc:white -depth 8"},
+        {"RGB large", "-seed 5 -size 800x480 plasma: -depth 8"},
+        {"RGB white", "-size 800x480 xc:white -depth 8"},
     };
     for (const PageCase& page : pages) {
         const std::string source = path("source.tif");
