@@ -100,14 +100,24 @@ bool LzwEncoder::run(std::size_t end, bool stopAtRestart) {
         accBits_ = accBits;
         outPos_ = outPos;
     };
+    // Takes the state back after a restart of the table.
+    auto reload = [&] {
+        freeEnt = freeEnt_;
+        maxCode = maxCode_;
+        width = width_;
+        acc = acc_;
+        accBits = accBits_;
+        outPos = outPos_;
+        checkAt = inBase_ + checkpoint_;
+        restarted = true;
+    };
 
     while (pos < end) {
         const std::uint32_t c = data[pos++];
         const std::uint32_t key = (ent << 8) | c;
         // The byte's share of the slot is mixed apart from the prefix code, so that the path
-        // from one found code to the next lookup is a shift and an exclusive or.
-        // Codes stay below 4096, so both shares stay below kSlots.
-        static_assert(kSlots == 4096 << 2);
+        // from one found code to the next lookup is a shift and an exclusive or; codes stay
+        // below 4096, so both shares stay below kSlots.
         std::uint32_t slot = (ent << 2) ^ ((c * 0x9E3779B1u) >> (32 - kSlotBits));
         for (;;) {
             const std::uint32_t entry = table[slot];
@@ -136,14 +146,7 @@ bool LzwEncoder::run(std::size_t end, bool stopAtRestart) {
             save();
             restartTable();
             if (overflowed_) return false;
-            freeEnt = freeEnt_;
-            maxCode = maxCode_;
-            width = width_;
-            acc = acc_;
-            accBits = accBits_;
-            outPos = outPos_;
-            checkAt = inBase_ + checkpoint_;
-            restarted = true;
+            reload();
         } else if (freeEnt > maxCode) {
             ++width;
             maxCode = (1u << width) - 1;
@@ -154,17 +157,11 @@ bool LzwEncoder::run(std::size_t end, bool stopAtRestart) {
             if (ratio <= ratio_) {
                 restartTable();
                 if (overflowed_) return false;
-                freeEnt = freeEnt_;
-                maxCode = maxCode_;
-                width = width_;
-                acc = acc_;
-                accBits = accBits_;
-                outPos = outPos_;
-                restarted = true;
+                reload();
             } else {
                 ratio_ = ratio;
+                checkAt = inBase_ + checkpoint_;
             }
-            checkAt = inBase_ + checkpoint_;
         }
         if (restarted && stopAtRestart) {
             save();

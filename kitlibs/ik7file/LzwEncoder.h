@@ -42,6 +42,7 @@ private:
     // Four slots for each of the at most 3836 strings of a table keep the probes short.
     static constexpr unsigned kSlotBits = 14;
     static constexpr std::uint32_t kSlots = 1u << kSlotBits;
+    static_assert(kSlots == 4096 << 2, "a slot is a 12-bit code shifted by 2, mixed with a byte");
 
     void put(std::uint32_t code, unsigned width);
     void restartTable();
