@@ -84,7 +84,7 @@ Bytes decodedStrip(const std::string& file) {
     return bytes;
 }
 
-// The sum of a file's strip sizes, from tiffinfo's listing of the strips.
+// The sum of the sizes of a file's strips as stored.
 std::uint64_t stripBytesOf(const std::string& file) {
     Tiff tif(TIFFOpen(file.c_str(), "r"));
     if (!tif) return 0;
