@@ -3,6 +3,7 @@
 #include "AtomicOutput.h"
 #include "DecodeLimits.h"
 #include "KitCall.h"
+#include "LzwParallel.h"
 #include "PixelSource.h"
 #include "Progress.h"
 #include "TiffChain.h"
@@ -13,6 +14,7 @@
 #include <cstring>
 #include <functional>
 #include <memory>
+#include <span>
 #include <vector>
 
 namespace {
@@ -180,6 +182,43 @@ void pageRow(const PixelSource& source, const PagePlan& plan, std::int32_t y, st
     }
 }
 
+// An LZW page: the strips of a batch are built, encoded on every core and written as they are.
+bool encodeLzwPage(TIFF* tif, const PixelSource& source, const PagePlan& plan, std::size_t rowBytes,
+                   std::uint32_t rowsPerStrip, kit::Progress& progress) {
+    constexpr std::size_t kBatchBytes = std::size_t(4) << 20;
+    const auto height = static_cast<std::uint32_t>(source.height());
+    const std::size_t stripBytes = rowBytes * rowsPerStrip;
+    const std::size_t stripsPerBatch = std::max<std::size_t>(1, kBatchBytes / stripBytes);
+    const std::size_t strips = (height + std::size_t(rowsPerStrip) - 1) / rowsPerStrip;
+    const std::size_t batchRows = std::min<std::size_t>(height, stripsPerBatch * rowsPerStrip);
+    // One row more, so that a CMYK row may be built in place wider than it ends.
+    std::vector<std::uint8_t> batch(rowBytes * batchRows + static_cast<std::size_t>(source.width()) * 4);
+    std::vector<std::uint8_t> rgb(static_cast<std::size_t>(source.width()) * 3);
+    std::vector<std::span<const std::uint8_t>> inputs;
+    std::vector<kit::LzwStrip> encoded;
+    for (std::size_t first = 0; first < strips; first += stripsPerBatch) {
+        const std::size_t last = std::min(strips, first + stripsPerBatch);
+        const std::size_t y0 = first * rowsPerStrip;
+        const std::size_t y1 = std::min<std::size_t>(height, last * rowsPerStrip);
+        for (std::size_t y = y0; y < y1; ++y)
+            pageRow(source, plan, static_cast<std::int32_t>(y), batch.data() + (y - y0) * rowBytes, rgb);
+        inputs.clear();
+        for (std::size_t s = first; s < last; ++s) {
+            const std::size_t rows = std::min<std::size_t>(rowsPerStrip, height - s * rowsPerStrip);
+            inputs.emplace_back(batch.data() + (s - first) * stripBytes, rows * rowBytes);
+        }
+        if (!kit::lzwEncodeStrips(inputs, encoded)) return false;
+        for (std::size_t s = first; s < last; ++s) {
+            const kit::LzwStrip& strip = encoded[s - first];
+            if (TIFFWriteRawStrip(tif, static_cast<std::uint32_t>(s), strip.bytes.get(),
+                                  static_cast<tmsize_t>(strip.size)) < 0)
+                return false;
+        }
+        if (!progress.report(y1, height)) return false;
+    }
+    return true;
+}
+
 // Encodes the page into an open file strip by strip; false on a write failure or a stop answer.
 bool encodePage(TIFF* tif, const PixelSource& source, int compression, const PagePlan& plan, const char* comment,
                 bool oneStrip, kit::Progress& progress) {
@@ -190,6 +229,8 @@ bool encodePage(TIFF* tif, const PixelSource& source, int compression, const Pag
     std::uint32_t rowsPerStrip = height;
     TIFFGetField(tif, TIFFTAG_ROWSPERSTRIP, &rowsPerStrip);
     rowsPerStrip = std::clamp<std::uint32_t>(rowsPerStrip, 1, height);
+    if (compression == kLzw)
+        return encodeLzwPage(tif, source, plan, static_cast<std::size_t>(rowBytes), rowsPerStrip, progress);
     // One row more than a strip, so that a CMYK row may be built in place wider than it ends.
     std::vector<std::uint8_t> strip(static_cast<std::size_t>(rowBytes) * rowsPerStrip +
                                     static_cast<std::size_t>(source.width()) * 4);
