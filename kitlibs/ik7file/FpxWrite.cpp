@@ -3,10 +3,10 @@
 // tile is one colour, or JPEG-coded with one shared set of tables; the comment goes into
 // the summary information.
 #include "AtomicOutput.h"
+#include "FpxJpegTiles.h"
 #include "FpxLayout.h"
 #include "FpxPlane.h"
 #include "FpxStorage.h"
-#include "JpegErrors.h"
 #include "KitCall.h"
 #include "PixelSource.h"
 #include "Progress.h"
@@ -17,7 +17,6 @@
 #include <gsf/gsf-output-stdio.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cstring>
 #include <memory>
 #include <optional>
@@ -29,63 +28,6 @@ namespace kit::fpx {
 namespace {
 
 enum class Mode { Uncompressed = 0, SingleColour = 1, Jpeg = 2 };
-
-// JPEG tiles through one libjpeg object: the tables once, then abbreviated tiles.
-class JpegTileWriter {
-public:
-    JpegTileWriter(std::uint32_t channels, int quality) {
-        info_.err = quietJpegErrors(errors_);
-        jpeg_create_compress(&info_);
-        info_.image_width = info_.image_height = kTileSide;
-        info_.input_components = static_cast<int>(channels);
-        info_.in_color_space = channels == 1 ? JCS_GRAYSCALE : JCS_RGB;
-        jpeg_set_defaults(&info_);
-        jpeg_set_quality(&info_, quality, TRUE);
-        info_.write_JFIF_header = FALSE;
-        info_.write_Adobe_marker = FALSE;
-    }
-    ~JpegTileWriter() {
-        jpeg_destroy_compress(&info_);
-        freeBuffer();
-    }
-    JpegTileWriter(const JpegTileWriter&) = delete;
-    JpegTileWriter& operator=(const JpegTileWriter&) = delete;
-
-    bool tables(std::vector<std::uint8_t>& out) {
-        if (setjmp(errors_.jump)) return false;
-        unsigned long size = 0;
-        freeBuffer();
-        jpeg_mem_dest(&info_, &buffer_, &size);
-        jpeg_write_tables(&info_);
-        out.assign(buffer_, buffer_ + size);
-        return true;
-    }
-    // Codes the 64 rows `rows` into `out`.
-    bool tile(JSAMPROW* rows, std::vector<std::uint8_t>& out) {
-        if (setjmp(errors_.jump)) {
-            jpeg_abort_compress(&info_);
-            return false;
-        }
-        unsigned long size = 0;
-        freeBuffer();
-        jpeg_mem_dest(&info_, &buffer_, &size);
-        jpeg_start_compress(&info_, FALSE);
-        jpeg_write_scanlines(&info_, rows, kTileSide);
-        jpeg_finish_compress(&info_);
-        out.assign(buffer_, buffer_ + size);
-        return true;
-    }
-private:
-    // libjpeg allocates the output buffer afresh for each stream; the previous one is ours.
-    void freeBuffer() {
-        std::free(buffer_);
-        buffer_ = nullptr;
-    }
-
-    jpeg_compress_struct info_{};
-    JpegErrors errors_{};
-    unsigned char* buffer_ = nullptr;
-};
 
 // Sub-type of a JPEG tile: interleaved, chroma subsampled 2 × 2 for colour, colour converted
 // by the coder, table set 1.
@@ -126,47 +68,9 @@ std::vector<std::uint8_t> compObj(const ClassId& id, const char* type) {
     return out;
 }
 
-// The JPEG bytes of every tile of every level, coded on every core (each thread its own
-// coder; all use the same standard tables). Whole tiles are coded from the level's rows in
-// place, edge tiles from a padded copy.
-bool codeJpegTiles(const std::vector<Plane>& levels, int quality, std::vector<std::vector<std::vector<std::uint8_t>>>& out) {
-    std::vector<std::pair<std::size_t, std::size_t>> tiles;  // (level, tile)
-    out.resize(levels.size());
-    for (std::size_t l = 0; l < levels.size(); ++l) {
-        const std::size_t count = std::size_t{levels[l].tilesAcross()} * levels[l].tilesDown();
-        out[l].assign(count, {});
-        for (std::size_t t = 0; t < count; ++t) tiles.emplace_back(l, t);
-    }
-    std::atomic<std::size_t> next{0};
-    std::atomic<bool> failed{false};
-    inParallel(8, 8, [&](std::size_t, std::size_t) {
-        try {
-            JpegTileWriter coder(levels.front().channels, quality);
-            std::vector<std::uint8_t> pixels(kTileSide * kTileSide * levels.front().channels);
-            JSAMPROW rows[kTileSide];
-            for (std::size_t i; !failed && (i = next++) < tiles.size();) {
-                const Plane& plane = levels[tiles[i].first];
-                const auto tx = static_cast<std::uint32_t>(tiles[i].second % plane.tilesAcross());
-                const auto ty = static_cast<std::uint32_t>(tiles[i].second / plane.tilesAcross());
-                if ((tx + 1) * kTileSide <= plane.width && (ty + 1) * kTileSide <= plane.height) {
-                    for (std::uint32_t y = 0; y < kTileSide; ++y)
-                        rows[y] = plane.row(ty * kTileSide + y) + std::size_t{tx} * kTileSide * plane.channels;
-                } else {
-                    cutTile(plane, tx, ty, pixels.data());
-                    for (std::size_t y = 0; y < kTileSide; ++y) rows[y] = pixels.data() + y * kTileSide * plane.channels;
-                }
-                if (!coder.tile(rows, out[tiles[i].first][tiles[i].second])) failed = true;
-            }
-        } catch (...) {
-            failed = true;
-        }
-    });
-    return !failed;
-}
-
 // Writes one level's tiles into "Resolution n"; their table goes into its header stream.
-// Uncompressed tiles are packed a row of tiles at a time and written in one piece; `jpeg`
-// holds the level's coded tiles in JPEG mode.
+// Uncompressed tiles are packed a row of tiles at a time and written in runs; `jpeg` holds
+// the level's coded tiles in JPEG mode.
 bool writeLevel(GsfOutfile* object, std::uint32_t index, const Plane& plane, Mode mode,
                 const std::vector<std::vector<std::uint8_t>>* jpeg, Progress& progress, std::uint64_t& tilesDone,
                 std::uint64_t tilesTotal) {
@@ -186,13 +90,20 @@ bool writeLevel(GsfOutfile* object, std::uint32_t index, const Plane& plane, Mod
         ok = gsf_output_write(data.get(), head.size(), head.data());
         std::uint32_t offset = kStreamHeaderBytes;
         for (std::uint32_t ty = 0; ok && ty < down; ++ty) {
-            std::size_t packed = 0;
+            if (strip) packTiles(plane, std::size_t{ty} * across, across, true, strip.get());
+            // Stored tiles follow one another in the strip; runs of them are written at once.
+            std::size_t pending = 0, pendingFrom = 0;
+            const auto flush = [&] {
+                if (pending) ok = ok && gsf_output_write(data.get(), pending * tileBytes, strip.get() + pendingFrom * tileBytes);
+                pending = 0;
+            };
             for (std::uint32_t tx = 0; ok && tx < across; ++tx) {
                 std::uint32_t compression = kTileUncompressed, subtype = 0, size = 0;
                 const auto colour = mode == Mode::SingleColour ? singleColour(plane, tx, ty) : std::nullopt;
                 if (colour) {
                     compression = kTileSingleColour;
                     subtype = *colour;
+                    flush();
                 } else if (mode == Mode::Jpeg) {
                     compression = kTileJpeg;
                     subtype = jpegSubtype(plane.channels);
@@ -200,8 +111,8 @@ bool writeLevel(GsfOutfile* object, std::uint32_t index, const Plane& plane, Mod
                     size = static_cast<std::uint32_t>(bytes.size());
                     ok = gsf_output_write(data.get(), bytes.size(), bytes.data());
                 } else {
-                    cutTile(plane, tx, ty, strip.get() + packed);
-                    packed += tileBytes;
+                    if (!pending) pendingFrom = tx;
+                    ++pending;
                     size = static_cast<std::uint32_t>(tileBytes);
                 }
                 putU32(tableBytes, offset);
@@ -211,7 +122,7 @@ bool writeLevel(GsfOutfile* object, std::uint32_t index, const Plane& plane, Mod
                 offset += size;
                 ok = ok && progress.report(++tilesDone, tilesTotal);
             }
-            if (ok && packed) ok = gsf_output_write(data.get(), packed, strip.get());
+            flush();
         }
         ok = gsf_output_close(data.get()) && ok;
     }
@@ -265,10 +176,9 @@ std::optional<std::vector<std::uint8_t>> imageContents(const PixelSource& source
         contents.addU32(levelPid(i, kFieldDecimation), i + 1 == count ? 0 : 4);
     }
     if (mode == Mode::Jpeg) {
-        JpegTileWriter jpeg(grey ? 1 : 3, quality);
-        std::vector<std::uint8_t> tables;
-        if (!jpeg.tables(tables)) return std::nullopt;
-        contents.addBlob(jpegTablePid(1), tables);
+        const auto tables = jpegTables(grey ? 1 : 3, quality);
+        if (!tables) return std::nullopt;
+        contents.addBlob(jpegTablePid(1), *tables);
         contents.addU32(kPidMostJpegTable, 1);
     }
     return contents.bytes(kImageContentsFormat, kImageContentsFormat);
