@@ -213,6 +213,41 @@ TEST_F(FpxKit, SavedFilesLoadAgainWithLevelsAndComment) {
     EXPECT_LT(fileBytes(path("saved1.fpx")).size(), fileBytes(path("saved0.fpx")).size());
 }
 
+// JPEG tiles are coded in runs of many tiles: on a picture of 18 × 10 tiles (more than one
+// run) with a different colour in each tile, every tile of the full level and of the next
+// decodes close to its own pixels, so none is shifted, swapped or cut at the wrong place.
+TEST_F(FpxKit, JpegTilesEachHoldTheirOwnPixels) {
+    const auto picture = [](int x, int y) {
+        const int tile = x / 64 + 18 * (y / 64);
+        return std::uint32_t((tile * 37 % 256) << 16 | (tile * 11 % 256) << 8 | ((x + y) % 64 * 2 + tile % 3 * 40));
+    };
+    KitImage image(colourImage(1100, 600, picture));
+    const std::string file = path("tiles.fpx");
+    ASSERT_NE(IkFpxFileSave(file.c_str(), image.get(), 2, 0, "", nullptr, "", "", ""), 0);
+    for (const int level : {0, 1}) {
+        SCOPED_TRACE(level);
+        KitImage loaded(IkFpxFileLoad(file.c_str(), level, nullptr, "", "", ""));
+        const Rgba got = pixels(loaded.get());
+        ASSERT_EQ(got.width, level == 0 ? 1100 : 550);
+        double worst = 0;
+        for (int ty = 0; ty * 64 < got.height; ++ty)
+            for (int tx = 0; tx * 64 < got.width; ++tx) {
+                const int scale = level == 0 ? 1 : 2;
+                double sum = 0;
+                int count = 0;
+                for (int y = ty * 64; y < std::min(got.height, ty * 64 + 64); ++y)
+                    for (int x = tx * 64; x < std::min(got.width, tx * 64 + 64); ++x, ++count) {
+                        const std::uint32_t c = picture(x * scale, y * scale);
+                        const std::uint8_t* p = &got.bytes[(std::size_t(y) * got.width + x) * 4];
+                        sum += std::abs(p[0] - int(c >> 16 & 0xFF)) + std::abs(p[1] - int(c >> 8 & 0xFF)) +
+                               std::abs(p[2] - int(c & 0xFF));
+                    }
+                worst = std::max(worst, sum / (3.0 * count));
+            }
+        EXPECT_LT(worst, level == 0 ? 4.0 : 8.0);
+    }
+}
+
 // Another FlashPix reader (Pillow, installed on every build machine) opens what we write in
 // every mode. The picture's sides are whole tiles: that reader misplaces the pixels of
 // partial edge tiles, in the fixtures too. It decodes uncompressed tiles to our pixels and
