@@ -78,10 +78,10 @@ void inParallel(std::size_t count, std::size_t most, const std::function<void(st
         work(0, count);
         return;
     }
-    std::vector<std::thread> threads;
+    // Joined on leaving, also when starting a thread fails.
+    std::vector<std::jthread> threads;
     for (std::size_t i = 1; i < parts; ++i) threads.emplace_back(work, count * i / parts, count * (i + 1) / parts);
     work(0, count / parts);
-    for (std::thread& thread : threads) thread.join();
 }
 
 Plane planeOf(const PixelSource& source, bool grey) {
