@@ -1,7 +1,8 @@
 #pragma once
 // Names, class ids and property ids of the FlashPix layout inside a compound document:
-// an image object (storage) with its image contents property set and one storage per
-// resolution level, each with a sub-image header (tile table) and a data stream of tiles.
+// an image view at the root holding the source image object (storage) with its image
+// contents property set and one storage per resolution level, each with a sub-image
+// header (tile table) and a data stream of tiles.
 
 #include "PropertySet.h"
 
@@ -52,6 +53,15 @@ inline constexpr std::uint32_t kFieldWidth = 0, kFieldHeight = 1, kFieldColour =
                                kFieldDecimation = 4;
 inline constexpr std::uint32_t jpegTablePid(std::uint32_t index) { return 0x03000001u | (index & 0xFF) << 16; }
 inline constexpr std::uint32_t kPidMostJpegTable = 0x03000002;
+// Global info: the outputs shown (the source image) and the highest image, transform and
+// operation numbers in use.
+inline constexpr std::uint32_t kPidVisibleOutputs = 0x00010100;
+inline constexpr std::uint32_t kPidMostImageIndex = 0x00010101;
+inline constexpr std::uint32_t kPidMostTransformIndex = 0x00010102;
+inline constexpr std::uint32_t kPidMostOperationIndex = 0x00010103;
+// Source description: the picture's height and width.
+inline constexpr std::uint32_t kPidCachedHeight = 0x10000000;
+inline constexpr std::uint32_t kPidCachedWidth = 0x10000001;
 // Summary information: the comments.
 inline constexpr std::uint32_t kPidComments = 6;
 
@@ -62,6 +72,10 @@ inline constexpr char kImageContents[] = "\005Image Contents";
 inline constexpr char kSummaryInformation[] = "\005SummaryInformation";
 inline constexpr char kCompObj[] = "\001CompObj";
 inline constexpr char kObjectStorePrefix[] = "Data Object Store ";
+// The image view's source image and its description.
+inline constexpr char kSourceImageStore[] = "Data Object Store 000001";
+inline constexpr char kSourceDescription[] = "\005Data Object 000001";
+inline constexpr char kGlobalInfo[] = "\005Global Info";
 inline constexpr char kHeaderStream[] = "Subimage 0000 Header";
 inline constexpr char kDataStream[] = "Subimage 0000 Data";
 
@@ -74,6 +88,18 @@ inline std::string levelStorage(std::uint32_t level) {
 // {56616000-C154-11CE-8553-00AA00A1F95B}: the image object.
 inline constexpr ClassId kImageObjectClass = {0x00, 0x60, 0x61, 0x56, 0x54, 0xC1, 0xCE, 0x11,
                                               0x85, 0x53, 0x00, 0xAA, 0x00, 0xA1, 0xF9, 0x5B};
+// {56616700-…}: the image view, the root of a file.
+inline constexpr ClassId kImageViewClass = {0x00, 0x67, 0x61, 0x56, 0x54, 0xC1, 0xCE, 0x11,
+                                            0x85, 0x53, 0x00, 0xAA, 0x00, 0xA1, 0xF9, 0x5B};
+// {56616100-…}: a resolution level's storage.
+inline constexpr ClassId kResolutionClass = {0x00, 0x61, 0x61, 0x56, 0x54, 0xC1, 0xCE, 0x11,
+                                             0x85, 0x53, 0x00, 0xAA, 0x00, 0xA1, 0xF9, 0x5B};
+// {56616F00-…}: the global info property set.
+inline constexpr ClassId kGlobalInfoFormat = {0x00, 0x6F, 0x61, 0x56, 0x54, 0xC1, 0xCE, 0x11,
+                                              0x85, 0x53, 0x00, 0xAA, 0x00, 0xA1, 0xF9, 0x5B};
+// {56616080-…}: the image description property set.
+inline constexpr ClassId kImageDescriptionFormat = {0x80, 0x60, 0x61, 0x56, 0x54, 0xC1, 0xCE, 0x11,
+                                                    0x85, 0x53, 0x00, 0xAA, 0x00, 0xA1, 0xF9, 0x5B};
 // {56616400-…}: the image contents property set.
 inline constexpr ClassId kImageContentsFormat = {0x00, 0x64, 0x61, 0x56, 0x54, 0xC1, 0xCE, 0x11,
                                                  0x85, 0x53, 0x00, 0xAA, 0x00, 0xA1, 0xF9, 0x5B};

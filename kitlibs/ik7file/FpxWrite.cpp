@@ -1,10 +1,12 @@
-// FlashPix saving: the picture and its reduced levels down to one tile, in 64 × 64 tiles
-// stored uncompressed, as single colours where a tile is one colour, or JPEG-coded with one
-// shared set of tables; the comment goes into the summary information.
+// FlashPix saving: an image view whose source image holds the picture and its reduced
+// levels down to one tile, in 64 × 64 tiles stored uncompressed, as single colours where a
+// tile is one colour, or JPEG-coded with one shared set of tables; the comment goes into
+// the summary information.
 #include "AtomicOutput.h"
+#include "FpxJpegTiles.h"
 #include "FpxLayout.h"
+#include "FpxPlane.h"
 #include "FpxStorage.h"
-#include "JpegErrors.h"
 #include "KitCall.h"
 #include "PixelSource.h"
 #include "Progress.h"
@@ -15,145 +17,17 @@
 #include <gsf/gsf-output-stdio.h>
 
 #include <algorithm>
-#include <atomic>
-#include <cmath>
-#include <thread>
 #include <cstring>
+#include <memory>
 #include <optional>
+#include <thread>
+#include <utility>
+#include <vector>
 
 namespace kit::fpx {
 namespace {
 
 enum class Mode { Uncompressed = 0, SingleColour = 1, Jpeg = 2 };
-
-// One level's samples, channels interleaved, rows top-down.
-struct Plane {
-    std::uint32_t width = 0, height = 0, channels = 0;
-    std::vector<std::uint8_t> samples;
-    const std::uint8_t* at(std::uint32_t x, std::uint32_t y) const {
-        return samples.data() + (std::size_t(y) * width + x) * channels;
-    }
-};
-
-Plane planeOf(const PixelSource& source, bool grey) {
-    Plane plane{static_cast<std::uint32_t>(source.width()), static_cast<std::uint32_t>(source.height()),
-                grey ? 1u : 3u, {}};
-    plane.samples.resize(std::size_t(plane.width) * plane.height * plane.channels);
-    std::vector<std::uint8_t> rgb(std::size_t(plane.width) * 3);
-    for (std::uint32_t y = 0; y < plane.height; ++y) {
-        std::uint8_t* out = plane.samples.data() + std::size_t(y) * plane.width * plane.channels;
-        if (grey) {
-            const std::uint8_t* indices = source.row(static_cast<std::int32_t>(y));
-            for (std::size_t x = 0; x < plane.width; ++x) out[x] = source.table()[indexAt(indices, x, source.bits())].red;
-        } else {
-            source.rgbRow(static_cast<std::int32_t>(y), out);
-        }
-    }
-    return plane;
-}
-
-// The next level: each pixel the average of a 2 × 2 block (edge pixels repeated).
-Plane halved(const Plane& from) {
-    Plane out{(from.width + 1) / 2, (from.height + 1) / 2, from.channels, {}};
-    out.samples.resize(std::size_t(out.width) * out.height * out.channels);
-    std::uint8_t* p = out.samples.data();
-    for (std::uint32_t y = 0; y < out.height; ++y) {
-        const std::uint32_t y0 = 2 * y, y1 = std::min(2 * y + 1, from.height - 1);
-        for (std::uint32_t x = 0; x < out.width; ++x) {
-            const std::uint32_t x0 = 2 * x, x1 = std::min(2 * x + 1, from.width - 1);
-            const std::uint8_t *a = from.at(x0, y0), *b = from.at(x1, y0), *c = from.at(x0, y1), *d = from.at(x1, y1);
-            for (std::uint32_t k = 0; k < from.channels; ++k) *p++ = std::uint8_t((a[k] + b[k] + c[k] + d[k] + 2) / 4);
-        }
-    }
-    return out;
-}
-
-// Tile (tx, ty) as 64 × 64 pixels, the picture's last column and row repeated beyond it.
-void cutTile(const Plane& plane, std::uint32_t tx, std::uint32_t ty, std::uint8_t* out) {
-    const std::size_t rowBytes = kTileSide * plane.channels;
-    for (std::uint32_t y = 0; y < kTileSide; ++y) {
-        const std::uint32_t sy = std::min<std::uint32_t>(ty * kTileSide + y, plane.height - 1);
-        const std::uint32_t x0 = tx * kTileSide, w = std::min<std::uint32_t>(kTileSide, plane.width - x0);
-        std::uint8_t* row = out + y * rowBytes;
-        std::memcpy(row, plane.at(x0, sy), std::size_t(w) * plane.channels);
-        for (std::uint32_t x = w; x < kTileSide; ++x) std::memcpy(row + x * plane.channels, plane.at(x0 + w - 1, sy), plane.channels);
-    }
-}
-
-// The colour of a tile when every pixel of it inside the picture has the same one.
-std::optional<std::uint32_t> singleColour(const Plane& plane, std::uint32_t tx, std::uint32_t ty) {
-    const std::uint32_t x0 = tx * kTileSide, y0 = ty * kTileSide;
-    const std::uint32_t w = std::min<std::uint32_t>(kTileSide, plane.width - x0);
-    const std::uint32_t h = std::min<std::uint32_t>(kTileSide, plane.height - y0);
-    const std::uint8_t* first = plane.at(x0, y0);
-    for (std::uint32_t y = 0; y < h; ++y) {
-        const std::uint8_t* row = plane.at(x0, y0 + y);
-        for (std::uint32_t x = 0; x < w; ++x)
-            if (std::memcmp(row + std::size_t(x) * plane.channels, first, plane.channels) != 0) return std::nullopt;
-    }
-    std::uint32_t colour = 0;
-    for (std::uint32_t c = 0; c < plane.channels; ++c) colour |= std::uint32_t(first[c]) << (8 * c);
-    return colour;
-}
-
-// JPEG tiles through one libjpeg object: the tables once, then abbreviated tiles.
-class JpegTileWriter {
-public:
-    JpegTileWriter(std::uint32_t channels, int quality) {
-        info_.err = quietJpegErrors(errors_);
-        jpeg_create_compress(&info_);
-        info_.image_width = info_.image_height = kTileSide;
-        info_.input_components = static_cast<int>(channels);
-        info_.in_color_space = channels == 1 ? JCS_GRAYSCALE : JCS_RGB;
-        jpeg_set_defaults(&info_);
-        jpeg_set_quality(&info_, quality, TRUE);
-        info_.write_JFIF_header = FALSE;
-        info_.write_Adobe_marker = FALSE;
-    }
-    ~JpegTileWriter() {
-        jpeg_destroy_compress(&info_);
-        freeBuffer();
-    }
-    JpegTileWriter(const JpegTileWriter&) = delete;
-    JpegTileWriter& operator=(const JpegTileWriter&) = delete;
-
-    bool tables(std::vector<std::uint8_t>& out) {
-        if (setjmp(errors_.jump)) return false;
-        unsigned long size = 0;
-        freeBuffer();
-        jpeg_mem_dest(&info_, &buffer_, &size);
-        jpeg_write_tables(&info_);
-        out.assign(buffer_, buffer_ + size);
-        return true;
-    }
-    bool tile(const std::uint8_t* pixels, std::vector<std::uint8_t>& out) {
-        if (setjmp(errors_.jump)) {
-            jpeg_abort_compress(&info_);
-            return false;
-        }
-        unsigned long size = 0;
-        freeBuffer();
-        jpeg_mem_dest(&info_, &buffer_, &size);
-        jpeg_start_compress(&info_, FALSE);
-        const std::size_t stride = kTileSide * static_cast<std::size_t>(info_.input_components);
-        JSAMPROW rows[kTileSide];
-        for (std::size_t y = 0; y < kTileSide; ++y) rows[y] = const_cast<std::uint8_t*>(pixels + y * stride);
-        jpeg_write_scanlines(&info_, rows, kTileSide);
-        jpeg_finish_compress(&info_);
-        out.assign(buffer_, buffer_ + size);
-        return true;
-    }
-private:
-    // libjpeg allocates the output buffer afresh for each stream; the previous one is ours.
-    void freeBuffer() {
-        std::free(buffer_);
-        buffer_ = nullptr;
-    }
-
-    jpeg_compress_struct info_{};
-    JpegErrors errors_{};
-    unsigned char* buffer_ = nullptr;
-};
 
 // Sub-type of a JPEG tile: interleaved, chroma subsampled 2 × 2 for colour, colour converted
 // by the coder, table set 1.
@@ -166,6 +40,13 @@ bool writeStream(GsfOutfile* storage, const char* name, const std::vector<std::u
     return gsf_output_close(stream.get()) && written;
 }
 
+// A child storage of the class `id`.
+GsfRef<GsfOutfile> newStorage(GsfOutfile* parent, const char* name, const ClassId& id) {
+    GsfRef<GsfOutfile> storage(GSF_OUTFILE(gsf_outfile_new_child(parent, name, TRUE)));
+    if (storage) gsf_outfile_msole_set_class_id(GSF_OUTFILE_MSOLE(storage.get()), id.data());
+    return storage;
+}
+
 std::vector<std::uint8_t> streamHeader() {
     static const std::uint8_t start[] = {0xFE, 0xFF, 0, 0, 3, 0, 0, 0};
     std::vector<std::uint8_t> out;
@@ -175,83 +56,64 @@ std::vector<std::uint8_t> streamHeader() {
     return out;
 }
 
-std::vector<std::uint8_t> compObj() {
+std::vector<std::uint8_t> compObj(const ClassId& id, const char* type) {
     static const std::uint8_t start[] = {0x01, 0x00, 0xFE, 0xFF, 0x03, 0x0A, 0x00, 0x00, 0xFF, 0xFF, 0xFF, 0xFF};
-    static const char type[] = "FlashPix Image";
     std::vector<std::uint8_t> out;
     append(out, start, sizeof(start));
-    append(out, kImageObjectClass.data(), kImageObjectClass.size());
-    putU32(out, static_cast<std::uint32_t>(sizeof(type)));
-    append(out, type, sizeof(type));
+    append(out, id.data(), id.size());
+    putU32(out, static_cast<std::uint32_t>(std::strlen(type) + 1));
+    append(out, type, std::strlen(type) + 1);
     putU32(out, 0);  // no clipboard format
     putU32(out, 0);  // no program id
     return out;
 }
 
-// Every tile of a level JPEG-coded, in tile order, on every core (each thread its own coder;
-// all use the same standard tables).
-bool codeJpegTiles(const Plane& plane, int quality, std::vector<std::vector<std::uint8_t>>& out) {
-    const std::uint32_t across = (plane.width + 63) / 64;
-    const std::size_t count = std::size_t{across} * ((plane.height + 63) / 64);
-    out.assign(count, {});
-    std::atomic<std::size_t> next{0};
-    std::atomic<bool> failed{false};
-    const auto work = [&] {
-        try {
-            JpegTileWriter coder(plane.channels, quality);
-            std::vector<std::uint8_t> pixels(kTileSide * kTileSide * plane.channels);
-            for (std::size_t t; !failed && (t = next++) < count;) {
-                cutTile(plane, static_cast<std::uint32_t>(t % across), static_cast<std::uint32_t>(t / across),
-                        pixels.data());
-                if (!coder.tile(pixels.data(), out[t])) failed = true;
-            }
-        } catch (...) {
-            failed = true;
-        }
-    };
-    const std::size_t workers = std::min<std::size_t>({std::max(1u, std::thread::hardware_concurrency()), 8, count});
-    std::vector<std::thread> threads;
-    for (std::size_t i = 1; i < workers; ++i) threads.emplace_back(work);
-    work();
-    for (std::thread& t : threads) t.join();
-    return !failed;
-}
-
 // Writes one level's tiles into "Resolution n"; their table goes into its header stream.
-bool writeLevel(GsfOutfile* object, std::uint32_t index, const Plane& plane, Mode mode, int quality,
-                Progress& progress, std::uint64_t& tilesDone, std::uint64_t tilesTotal) {
-    GsfRef<GsfOutfile> storage(GSF_OUTFILE(gsf_outfile_new_child(object, levelStorage(index).c_str(), TRUE)));
+// Uncompressed tiles are packed a row of tiles at a time and written in runs; `jpeg` holds
+// the level's coded tiles in JPEG mode.
+bool writeLevel(GsfOutfile* object, std::uint32_t index, const Plane& plane, Mode mode,
+                const std::vector<std::vector<std::uint8_t>>* jpeg, Progress& progress, std::uint64_t& tilesDone,
+                std::uint64_t tilesTotal) {
+    GsfRef<GsfOutfile> storage = newStorage(object, levelStorage(index).c_str(), kResolutionClass);
     if (!storage) return false;
-    const std::uint32_t across = (plane.width + 63) / 64, down = (plane.height + 63) / 64;
+    const std::uint32_t across = plane.tilesAcross(), down = plane.tilesDown();
+    const std::size_t tileBytes = kTileSide * kTileSide * plane.channels;
     std::vector<std::uint8_t> tableBytes;
-    std::vector<std::uint8_t> pixels(kTileSide * kTileSide * plane.channels);
-    std::vector<std::vector<std::uint8_t>> coded;
-    bool ok = mode != Mode::Jpeg || codeJpegTiles(plane, quality, coded);
+    tableBytes.reserve(std::size_t{across} * down * kTileEntryBytes);
+    std::unique_ptr<std::uint8_t[]> strip(mode == Mode::Jpeg ? nullptr : new std::uint8_t[across * tileBytes]);
+    bool ok = true;
     {
         GsfRef<GsfOutput> data(gsf_outfile_new_child(storage.get(), kDataStream, FALSE));
         if (!data) return false;
         std::vector<std::uint8_t> head = streamHeader();
         head.resize(2 * kStreamHeaderBytes, 0);  // tiles start after a reserved block, as offset 28
-        ok = ok && gsf_output_write(data.get(), head.size(), head.data());
+        ok = gsf_output_write(data.get(), head.size(), head.data());
         std::uint32_t offset = kStreamHeaderBytes;
         for (std::uint32_t ty = 0; ok && ty < down; ++ty) {
+            if (strip) packTiles(plane, std::size_t{ty} * across, across, true, strip.get());
+            // Stored tiles follow one another in the strip; runs of them are written at once.
+            std::size_t pending = 0, pendingFrom = 0;
+            const auto flush = [&] {
+                if (pending) ok = ok && gsf_output_write(data.get(), pending * tileBytes, strip.get() + pendingFrom * tileBytes);
+                pending = 0;
+            };
             for (std::uint32_t tx = 0; ok && tx < across; ++tx) {
                 std::uint32_t compression = kTileUncompressed, subtype = 0, size = 0;
                 const auto colour = mode == Mode::SingleColour ? singleColour(plane, tx, ty) : std::nullopt;
                 if (colour) {
                     compression = kTileSingleColour;
                     subtype = *colour;
+                    flush();
+                } else if (mode == Mode::Jpeg) {
+                    compression = kTileJpeg;
+                    subtype = jpegSubtype(plane.channels);
+                    const std::vector<std::uint8_t>& bytes = (*jpeg)[std::size_t{ty} * across + tx];
+                    size = static_cast<std::uint32_t>(bytes.size());
+                    ok = gsf_output_write(data.get(), bytes.size(), bytes.data());
                 } else {
-                    const std::vector<std::uint8_t>* bytes = &pixels;
-                    if (mode == Mode::Jpeg) {
-                        compression = kTileJpeg;
-                        subtype = jpegSubtype(plane.channels);
-                        bytes = &coded[std::size_t{ty} * across + tx];
-                    } else {
-                        cutTile(plane, tx, ty, pixels.data());
-                    }
-                    size = static_cast<std::uint32_t>(bytes->size());
-                    ok = ok && gsf_output_write(data.get(), bytes->size(), bytes->data());
+                    if (!pending) pendingFrom = tx;
+                    ++pending;
+                    size = static_cast<std::uint32_t>(tileBytes);
                 }
                 putU32(tableBytes, offset);
                 putU32(tableBytes, size);
@@ -260,6 +122,7 @@ bool writeLevel(GsfOutfile* object, std::uint32_t index, const Plane& plane, Mod
                 offset += size;
                 ok = ok && progress.report(++tilesDone, tilesTotal);
             }
+            flush();
         }
         ok = gsf_output_close(data.get()) && ok;
     }
@@ -273,30 +136,27 @@ bool writeLevel(GsfOutfile* object, std::uint32_t index, const Plane& plane, Mod
     return writeStream(storage.get(), kHeaderStream, header) && gsf_output_close(GSF_OUTPUT(storage.get()));
 }
 
-// Writes the document into `sink` (a file or memory), which it closes.
-bool writeFpx(GsfOutput* sink, const PixelSource& source, Mode mode, int quality, const char* comment,
-              Progress& progress) {
-    const bool grey = source.indexed() && source.greyTable();
-    std::vector<Plane> levels;
-    levels.push_back(planeOf(source, grey));
-    while (levels.back().width > kTileSide || levels.back().height > kTileSide) levels.push_back(halved(levels.back()));
-    // Storages are numbered from the smallest level up.
-    std::reverse(levels.begin(), levels.end());
-    std::uint64_t tilesTotal = 0, tilesDone = 0;
-    for (const Plane& plane : levels) tilesTotal += std::uint64_t{(plane.width + 63) / 64} * ((plane.height + 63) / 64);
+// Sides of the levels from the full picture down to the first that fits one tile.
+std::vector<std::pair<std::uint32_t, std::uint32_t>> levelSides(std::uint32_t width, std::uint32_t height) {
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> sides{{width, height}};
+    while (sides.back().first > kTileSide || sides.back().second > kTileSide)
+        sides.emplace_back((sides.back().first + 1) / 2, (sides.back().second + 1) / 2);
+    return sides;
+}
 
-    GsfRef<GsfOutfile> root(gsf_outfile_msole_new(sink));
-    if (!root) return false;
-    gsf_outfile_msole_set_class_id(GSF_OUTFILE_MSOLE(root.get()), kImageObjectClass.data());
-
+// The image contents of the source image: its levels (numbered from the smallest up), their
+// colours and the JPEG tables.
+std::optional<std::vector<std::uint8_t>> imageContents(const PixelSource& source, bool grey, Mode mode, int quality,
+                                                       const std::vector<std::pair<std::uint32_t, std::uint32_t>>& sides) {
+    const std::uint32_t count = static_cast<std::uint32_t>(sides.size());
     PropertySetWriter contents;
     contents.addI2(kPidCodePage, 1200);
-    contents.addU32(kPidLevels, static_cast<std::uint32_t>(levels.size()));
-    contents.addU32(kPidWidth, levels.back().width);
-    contents.addU32(kPidHeight, levels.back().height);
+    contents.addU32(kPidLevels, count);
+    contents.addU32(kPidWidth, sides.front().first);
+    contents.addU32(kPidHeight, sides.front().second);
     if (source.xdpi() > 0 && source.ydpi() > 0) {
-        contents.addR4(kPidDisplayWidth, static_cast<float>(levels.back().width) / static_cast<float>(source.xdpi()));
-        contents.addR4(kPidDisplayHeight, static_cast<float>(levels.back().height) / static_cast<float>(source.ydpi()));
+        contents.addR4(kPidDisplayWidth, static_cast<float>(sides.front().first) / static_cast<float>(source.xdpi()));
+        contents.addR4(kPidDisplayHeight, static_cast<float>(sides.front().second) / static_cast<float>(source.ydpi()));
         contents.addU32(kPidDisplayUnits, kUnitInch);
     }
     const std::uint32_t codes[] = {0x80000000u | kSpaceRgb << 16, 0x80000000u | kSpaceRgb << 16 | 1,
@@ -307,30 +167,102 @@ bool writeFpx(GsfOutput* sink, const PixelSource& source, Mode mode, int quality
     if (grey) putU32(colour, 0x80000000u | kSpaceMonochrome << 16);
     else for (const std::uint32_t c : codes) putU32(colour, c);
     const std::uint32_t numerical[] = {kNumericalUi1};
-    for (std::uint32_t i = 0; i < levels.size(); ++i) {
-        contents.addU32(levelPid(i, kFieldWidth), levels[i].width);
-        contents.addU32(levelPid(i, kFieldHeight), levels[i].height);
+    for (std::uint32_t i = 0; i < count; ++i) {
+        const auto& side = sides[count - 1 - i];
+        contents.addU32(levelPid(i, kFieldWidth), side.first);
+        contents.addU32(levelPid(i, kFieldHeight), side.second);
         contents.addBlob(levelPid(i, kFieldColour), colour);
         contents.addVectorU32(levelPid(i, kFieldNumerical), numerical);
-        contents.addU32(levelPid(i, kFieldDecimation), i + 1 == levels.size() ? 0 : 4);
+        contents.addU32(levelPid(i, kFieldDecimation), i + 1 == count ? 0 : 4);
     }
     if (mode == Mode::Jpeg) {
-        JpegTileWriter jpeg(grey ? 1 : 3, quality);
-        std::vector<std::uint8_t> tables;
-        if (!jpeg.tables(tables)) return false;
-        contents.addBlob(jpegTablePid(1), tables);
+        const auto tables = jpegTables(grey ? 1 : 3, quality);
+        if (!tables) return std::nullopt;
+        contents.addBlob(jpegTablePid(1), *tables);
         contents.addU32(kPidMostJpegTable, 1);
     }
-    bool ok = writeStream(root.get(), kCompObj, compObj()) &&
-              writeStream(root.get(), kImageContents, contents.bytes(kImageContentsFormat, kImageContentsFormat));
+    return contents.bytes(kImageContentsFormat, kImageContentsFormat);
+}
+
+// The image view's own streams: what it shows (the source image alone, unchanged), the
+// source's description and the comment.
+bool writeImageView(GsfOutfile* root, const std::vector<std::pair<std::uint32_t, std::uint32_t>>& sides,
+                    const char* comment) {
+    PropertySetWriter global;
+    global.addI2(kPidCodePage, 1200);
+    const std::uint32_t visible[] = {1};
+    global.addVectorU32(kPidVisibleOutputs, visible);
+    global.addU32(kPidMostImageIndex, 1);
+    global.addU32(kPidMostTransformIndex, 0);
+    global.addU32(kPidMostOperationIndex, 0);
+    PropertySetWriter description;
+    description.addI2(kPidCodePage, 1200);
+    description.addU32(kPidCachedHeight, sides.front().second);
+    description.addU32(kPidCachedWidth, sides.front().first);
+    bool ok = writeStream(root, kCompObj, compObj(kImageViewClass, "FlashPix Image View")) &&
+              writeStream(root, kGlobalInfo, global.bytes(kGlobalInfoFormat, kGlobalInfoFormat)) &&
+              writeStream(root, kSourceDescription, description.bytes(kImageDescriptionFormat, kImageDescriptionFormat));
     if (ok && comment && *comment) {
         PropertySetWriter summary;
         summary.addI2(kPidCodePage, static_cast<std::int16_t>(-535));  // 65001, UTF-8, as a signed 16-bit value
         summary.addText(kPidComments, comment);
-        ok = writeStream(root.get(), kSummaryInformation, summary.bytes(ClassId{}, kSummaryFormat));
+        ok = writeStream(root, kSummaryInformation, summary.bytes(ClassId{}, kSummaryFormat));
     }
-    for (std::uint32_t i = 0; ok && i < levels.size(); ++i)
-        ok = writeLevel(root.get(), i, levels[i], mode, quality, progress, tilesDone, tilesTotal);
+    return ok;
+}
+
+// Writes the document into `sink` (a file or memory), which it closes: an image view at the
+// root with the picture as its source image in "Data Object Store 000001".
+bool writeFpx(GsfOutput* sink, const PixelSource& source, Mode mode, int quality, const char* comment,
+              Progress& progress) {
+    const bool grey = source.indexed() && source.greyTable();
+    const auto sides = levelSides(static_cast<std::uint32_t>(source.width()), static_cast<std::uint32_t>(source.height()));
+    const auto count = static_cast<std::uint32_t>(sides.size());
+    std::uint64_t tilesTotal = 0, tilesDone = 0;
+    for (const auto& side : sides) tilesTotal += std::uint64_t{(side.first + 63) / 64} * ((side.second + 63) / 64);
+    const auto contents = imageContents(source, grey, mode, quality, sides);
+    if (!contents) return false;
+
+    GsfRef<GsfOutfile> root(gsf_outfile_msole_new(sink));
+    if (!root) return false;
+    gsf_outfile_msole_set_class_id(GSF_OUTFILE_MSOLE(root.get()), kImageViewClass.data());
+    bool ok = writeImageView(root.get(), sides, comment);
+    GsfRef<GsfOutfile> object = newStorage(root.get(), kSourceImageStore, kImageObjectClass);
+    ok = ok && object && writeStream(object.get(), kCompObj, compObj(kImageObjectClass, "FlashPix Image")) &&
+         writeStream(object.get(), kImageContents, *contents);
+
+    // Levels from the full picture down; the storages count from the smallest up.
+    std::vector<Plane> levels;
+    levels.reserve(count);
+    if (ok) levels.push_back(planeOf(source, grey));
+    if (ok && mode == Mode::Jpeg) {
+        // Coding dominates: the levels first, then every tile on every core, then the bytes.
+        while (levels.size() < count) levels.push_back(halved(levels.back()));
+        std::vector<std::vector<std::vector<std::uint8_t>>> coded;
+        ok = codeJpegTiles(levels, quality, coded);
+        for (std::uint32_t l = 0; ok && l < count; ++l)
+            ok = writeLevel(object.get(), count - 1 - l, levels[l], mode, &coded[l], progress, tilesDone, tilesTotal);
+    } else if (ok) {
+        // Writing dominates: the full level is written while another thread makes the rest.
+        std::vector<Plane> rest;
+        bool made = true;
+        {
+            std::jthread maker([&] {
+                try {
+                    for (const Plane* from = &levels.front(); rest.size() + 1 < count; from = &rest.back())
+                        rest.push_back(halved(*from, 1));
+                } catch (...) {
+                    made = false;
+                }
+            });
+            ok = writeLevel(object.get(), count - 1, levels.front(), mode, nullptr, progress, tilesDone, tilesTotal);
+        }
+        ok = ok && made;
+        for (Plane& plane : rest) levels.push_back(std::move(plane));
+        for (std::uint32_t l = 1; ok && l < count; ++l)
+            ok = writeLevel(object.get(), count - 1 - l, levels[l], mode, nullptr, progress, tilesDone, tilesTotal);
+    }
+    if (object) ok = gsf_output_close(GSF_OUTPUT(object.get())) && ok;
     ok = gsf_output_close(GSF_OUTPUT(root.get())) && ok;
     // Closing the document closes its sink too.
     return (gsf_output_is_closed(sink) || gsf_output_close(sink)) && ok;
