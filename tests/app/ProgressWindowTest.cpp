@@ -314,10 +314,13 @@ TEST(ProgressWindowStop, OtherInputDuringARunIsDropped) {
     EXPECT_EQ(edit->text(), QStringLiteral("abc"));
 }
 
-// Counts the times the window is painted.
+// When the window is painted, on the clock of a job that starts with it.
 class PaintClock : public QObject {
 public:
-    explicit PaintClock(QWidget& watched) { watched.installEventFilter(this); clock.start(); }
+    explicit PaintClock(QWidget& watched) {
+        watched.installEventFilter(this);
+        clock.start();
+    }
     std::vector<qint64> at;
     QElapsedTimer clock;
 
@@ -328,30 +331,58 @@ protected:
     }
 };
 
-TEST_F(PagePictures, ASlowPageStillRepaintsAndGetsItsPicture) {
-    TProgressForm1 window;
-    window.BeginRun(book, 5);
-    window.ShowPageOf(book, 2);
+struct SlowPage {
+    qint64 longestPaintGap = 0;
+    // The longest time the job itself did not get to tick: the system did not run it.
+    qint64 longestJobPause = 0;
+    QString paintTimes;
+};
+
+// One page of 300 ms: the job works and ticks from its progress callbacks every 2 ms.
+SlowPage runSlowPage(TProgressForm1& window) {
     PaintClock paints(window);
-    // One page of 300 ms: the job works and ticks from its progress callbacks.
-    QElapsedTimer busy;
-    busy.start();
-    while (busy.elapsed() < 300) {
-        QElapsedTimer step;
-        step.start();
-        while (step.nsecsElapsed() < 2'000'000) {
+    SlowPage result;
+    qint64 lastTickEnd = 0;
+    while (paints.clock.elapsed() < 300) {
+        const qint64 stepEnd = paints.clock.nsecsElapsed() + 2'000'000;
+        while (paints.clock.nsecsElapsed() < stepEnd) {
         }
+        const qint64 tickStart = paints.clock.elapsed();
+        result.longestJobPause = std::max(result.longestJobPause, tickStart - lastTickEnd);
         window.Tick();
+        lastTickEnd = paints.clock.elapsed();
     }
     const qint64 end = paints.clock.elapsed();
-    ASSERT_GE(paints.at.size(), 3u);
-    qint64 gap = paints.at.front();
-    for (std::size_t i = 1; i < paints.at.size(); ++i) gap = std::max(gap, paints.at[i] - paints.at[i - 1]);
-    gap = std::max(gap, end - paints.at.back());
-    EXPECT_LE(gap, 100) << paints.at.size() << " paints";
-    // The picture was decoded beside the job and shown at one of its ticks.
-    EXPECT_EQ(pictureCentre(window), colourOf(2) & 0xFFFFFF);
-    window.EndRun();
+    qint64 previous = 0;
+    for (const qint64 t : paints.at) {
+        result.longestPaintGap = std::max(result.longestPaintGap, t - previous);
+        result.paintTimes += QString::number(t) + u' ';
+        previous = t;
+    }
+    result.longestPaintGap = std::max(result.longestPaintGap, end - previous);
+    result.paintTimes += QStringLiteral("(end %1)").arg(end);
+    return result;
+}
+
+TEST_F(PagePictures, ASlowPageStillRepaintsAndGetsItsPicture) {
+    TProgressForm1 window;
+    // A run in which the system left the job itself waiting says nothing about the window;
+    // it is tried again.
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        window.BeginRun(book, 5);
+        window.ShowPageOf(book, 2);
+        const SlowPage page = runSlowPage(window);
+        if (page.longestJobPause > 20) {
+            window.EndRun();
+            continue;
+        }
+        EXPECT_LE(page.longestPaintGap, 100) << "painted at " << page.paintTimes.toStdString();
+        // The picture was decoded beside the job and shown at one of its ticks.
+        EXPECT_EQ(pictureCentre(window), colourOf(2) & 0xFFFFFF);
+        window.EndRun();
+        return;
+    }
+    GTEST_SKIP() << "the system kept pausing the job itself";
 }
 
 }  // namespace
