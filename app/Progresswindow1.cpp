@@ -12,6 +12,9 @@
 #include <QKeyEvent>
 #include <QPushButton>
 #include <QScreen>
+#include <QWindow>
+
+#include <utility>
 
 using namespace widgets;
 
@@ -141,6 +144,8 @@ void TProgressForm1::EndRun() {
     releasePicture();
     StopButton->setEnabled(false);
     close();
+    for (const QPointer<QWindow>& window : std::exchange(closeAfterRun_, {}))
+        if (window) QMetaObject::invokeMethod(window, [window] { window->close(); }, Qt::QueuedConnection);
 }
 
 void TProgressForm1::RequestStop() {
@@ -160,7 +165,9 @@ void TProgressForm1::Tick() {
 void TProgressForm1::RepaintNow() {
     takePicture();
     {
-        const app::RunInputGate gate(StopButton, [this] { RequestStop(); });
+        const app::RunInputGate gate(StopButton, [this] { RequestStop(); }, [this](QWindow* window) {
+            if (!closeAfterRun_.contains(window)) closeAfterRun_ << window;
+        });
         QApplication::processEvents(QEventLoop::AllEvents);
     }
     repaint();

@@ -11,6 +11,8 @@
 
 #include <QDialog>
 #include <QElapsedTimer>
+#include <QList>
+#include <QPointer>
 
 #include <cstdint>
 #include <memory>
@@ -22,6 +24,7 @@ class TdxfProgressBar;
 }  // namespace widgets
 class QFrame;
 class QPushButton;
+class QWindow;
 class TVIkDisp;
 namespace app {
 class PagePicture;
@@ -57,7 +60,9 @@ public:
     // After page `number` is written: the count and the bar move to it and the window is painted.
     void PageDone(int number);
     // After the run (also after a failed one): the picture the window decoded is let go and
-    // freed, any decode still under way is abandoned, the stop button disabled, the window closed.
+    // freed, any decode still under way is abandoned, the stop button disabled, the window
+    // closed; windows whose close was held back during the run are closed once the job's
+    // handler lets the event loop run.
     void EndRun();
     // An image the job holds (not owned; 0 for none), shown fitted in the window's picture
     // at once; a picture still being decoded for the window is abandoned.
@@ -95,4 +100,5 @@ private:
     bool running_ = false;
     bool stopRequested_ = false;
     QElapsedTimer lastTurn_;
+    QList<QPointer<QWindow>> closeAfterRun_;
 };

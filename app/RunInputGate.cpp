@@ -1,6 +1,6 @@
 #include "app/RunInputGate.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QKeyEvent>
 #include <QWidget>
 #include <QWindow>
@@ -45,8 +45,9 @@ bool isUserInput(QEvent::Type type) {
 
 }  // namespace
 
-RunInputGate::RunInputGate(QWidget* stopButton, std::function<void()> stop)
-    : stopButton_(stopButton), stop_(std::move(stop)) {
+RunInputGate::RunInputGate(QWidget* stopButton, std::function<void()> stop,
+                           std::function<void(QWindow*)> closeLater)
+    : stopButton_(stopButton), stop_(std::move(stop)), closeLater_(std::move(closeLater)) {
     if (QCoreApplication* application = QCoreApplication::instance()) application->installEventFilter(this);
 }
 
@@ -62,6 +63,9 @@ bool RunInputGate::onWayToStopButton(QObject* watched) const {
 }
 
 bool RunInputGate::eventFilter(QObject* watched, QEvent* event) {
+    // A modal dialog opened inside the turn (an error box) answers the user by itself and
+    // keeps input from the other windows.
+    if (QApplication::activeModalWidget()) return false;
     const QEvent::Type type = event->type();
     // Esc asks to stop wherever the focus is; the key goes no further.
     if (type == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
@@ -69,11 +73,14 @@ bool RunInputGate::eventFilter(QObject* watched, QEvent* event) {
         return true;
     }
     if (type == QEvent::KeyRelease && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) return true;
-    // A window closed by the user (its title-bar button) stays open while the job runs.
-    if (type == QEvent::Close && event->spontaneous()) {
-        event->ignore();
-        return true;
-    }
+    // A window closed through the window system (its title-bar button, or QWindow::close)
+    // stays open while the job runs and is closed after the run.
+    if (type == QEvent::Close && event->spontaneous())
+        if (auto* window = qobject_cast<QWindow*>(watched)) {
+            if (closeLater_) closeLater_(window);
+            event->ignore();
+            return true;
+        }
     if (!isUserInput(type)) return false;
     return !onWayToStopButton(watched);
 }

@@ -8,6 +8,7 @@
 #include "widgets/Shadolbl.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QElapsedTimer>
 #include <QImage>
 #include <QLineEdit>
@@ -312,6 +313,43 @@ TEST(ProgressWindowStop, OtherInputDuringARunIsDropped) {
     QTest::keyClicks(edit, QStringLiteral("abc"));
     EXPECT_EQ(clicks, 1);
     EXPECT_EQ(edit->text(), QStringLiteral("abc"));
+}
+
+TEST(ProgressWindowStop, ADialogOpenedDuringATurnTakesInput) {
+    TProgressForm1 window;
+    window.BeginRun(QStringLiteral("x.tif"), 3);
+    bool answered = false, forced = false;
+    duringTurn(window, [&] {
+        QDialog box;
+        auto* ok = new QPushButton(QStringLiteral("OK"), &box);
+        QObject::connect(ok, &QPushButton::clicked, &box, &QDialog::accept);
+        QTimer::singleShot(0, ok, [ok] { QTest::mouseClick(ok, Qt::LeftButton); });
+        // Ends the box if the click never arrives (hiding it ends its loop).
+        QTimer::singleShot(3000, &box, [&] {
+            forced = true;
+            box.hide();
+        });
+        answered = box.exec() == QDialog::Accepted;
+    });
+    EXPECT_TRUE(answered);
+    EXPECT_FALSE(forced);
+    window.EndRun();
+}
+
+TEST(ProgressWindowStop, AWindowClosedDuringARunClosesAfterIt) {
+    QWidget other;
+    other.resize(100, 50);
+    other.show();
+    ASSERT_TRUE(other.windowHandle());
+    TProgressForm1 window;
+    window.BeginRun(QStringLiteral("x.tif"), 3);
+    // The same spontaneous close the title-bar button delivers.
+    duringTurn(window, [&] { other.windowHandle()->close(); });
+    EXPECT_TRUE(other.isVisible());
+    window.EndRun();
+    EXPECT_TRUE(other.isVisible());
+    QApplication::processEvents();
+    EXPECT_FALSE(other.isVisible());
 }
 
 // When the window is painted, on the clock of a job that starts with it.
