@@ -6,8 +6,9 @@
 // The job runs on the window thread and turns the event loop through the window: after
 // each page (PageDone) and from its progress callbacks and between steps (Tick). A turn
 // takes a finished picture, handles pending events with the user's input held to the stop
-// button and Esc, and repaints the window. Tick turns at most every kTickIntervalMs, so a
-// job that ticks at least that often gets the window repainted at least every 100 ms.
+// button and Esc, and repaints the window. Tick turns once kTickIntervalMs have passed
+// since the last turn, so a job that ticks at least every kTickIntervalMs of its work gets
+// the window repainted at least every 100 ms.
 
 #include <QDialog>
 #include <QElapsedTimer>
