@@ -1,5 +1,7 @@
 #include "app/Progresswindow1.h"
 
+#include "app/PagePicture.h"
+#include "app/RunInputGate.h"
 #include "display/Ikdisp.h"
 #include "widgets/Dxfprogressbar.h"
 #include "widgets/Gradbox.h"
@@ -7,7 +9,12 @@
 
 #include <QApplication>
 #include <QFrame>
+#include <QKeyEvent>
+#include <QPushButton>
 #include <QScreen>
+#include <QWindow>
+
+#include <utility>
 
 using namespace widgets;
 
@@ -62,7 +69,8 @@ TProgressForm1::TProgressForm1(QWidget* parent)
 
     ProgressBar1 = new TdxfProgressBar(this);
     ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
-    ProgressBar1->setGeometry(31, 66, 300, 16);
+    // The bar leaves room on its right for the stop button, which ends under the total.
+    ProgressBar1->setGeometry(31, 66, 228, 16);
     ProgressBar1->SetOrientation(TdxfPBOrientation::orHorizontal);
     ProgressBar1->SetStyle(TdxfPBStyle::sExRectangles);
     ProgressBar1->SetBevelOuter(TdxfBevelOuter::bvLowered);
@@ -89,9 +97,30 @@ TProgressForm1::TProgressForm1(QWidget* parent)
     IkDisp1->SetInvalidHatchPattern(false);
     IkDisp1->SetColor(0x8000000F);  // button face
     IkDisp1->SetDispScale(1.0);
+
+    StopButton = new QPushButton(QStringLiteral("中止"), this);
+    StopButton->setObjectName(QStringLiteral("StopButton"));
+    StopButton->setGeometry(268, 63, 70, 22);
+    // Enter must not stop a run by accident: only a click, Space on the button, or Esc.
+    StopButton->setAutoDefault(false);
+    StopButton->setEnabled(false);
+    connect(StopButton, &QPushButton::clicked, this, [this] { RequestStop(); });
+
+    // A finished picture is shown at the next turn of the event loop.
+    picture_ = std::make_unique<app::PagePicture>(
+        [this] { QMetaObject::invokeMethod(this, [this] { takePicture(); }, Qt::QueuedConnection); });
+}
+
+TProgressForm1::~TProgressForm1() {
+    // The worker stops while the display still keeps the kit attached.
+    picture_.reset();
+    releasePicture();
 }
 
 void TProgressForm1::BeginRun(const QString& fileName, int total) {
+    running_ = true;
+    stopRequested_ = false;
+    StopButton->setEnabled(true);
     Label4->SetCaption(fileName);
     Label5->SetCaption(QStringLiteral("0"));
     Label6->SetCaption(QString::number(total));
@@ -109,17 +138,85 @@ void TProgressForm1::PageDone(int number) {
     ProgressBar1->SetPosition(number);
 }
 
-void TProgressForm1::EndRun() { close(); }
+void TProgressForm1::EndRun() {
+    running_ = false;
+    picture_->drop();
+    releasePicture();
+    StopButton->setEnabled(false);
+    close();
+    for (const QPointer<QWindow>& window : std::exchange(closeAfterRun_, {}))
+        if (window) QMetaObject::invokeMethod(window, [window] { window->close(); }, Qt::QueuedConnection);
+}
+
+void TProgressForm1::RequestStop() {
+    if (!running_) return;
+    stopRequested_ = true;
+    // Asked once is enough; BeginRun enables it again.
+    StopButton->setEnabled(false);
+}
+
+bool TProgressForm1::PicturePending() const { return picture_->pending(); }
+
+void TProgressForm1::Tick() {
+    if (!running_) return;
+    if (!lastTurn_.isValid() || lastTurn_.elapsed() >= kTickIntervalMs) RepaintNow();
+}
 
 void TProgressForm1::RepaintNow() {
-    QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    takePicture();
+    {
+        const app::RunInputGate gate(StopButton, [this] { RequestStop(); }, [this](QWindow* window) {
+            if (!closeAfterRun_.contains(window)) closeAfterRun_ << window;
+        });
+        QApplication::processEvents(QEventLoop::AllEvents);
+    }
     repaint();
+    lastTurn_.start();
+}
+
+void TProgressForm1::keyPressEvent(QKeyEvent* event) {
+    // Esc asks to stop; it never closes the window, which the user cannot close.
+    if (event->key() == Qt::Key_Escape) {
+        RequestStop();
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void TProgressForm1::ShowPage(std::uint32_t image) {
+    // The job's image is newer than any picture still being decoded.
+    picture_->drop();
     IkDisp1->SetImgHandle(image);
     if (image) IkDisp1->Display(vikScale);
     IkDisp1->Refresh();
+    // The display lets go of the decoded picture before it is freed.
+    if (ownPicture_ != image) releasePicture();
     // The run keeps the event loop busy, so the picture is put on the screen now.
     IkDisp1->repaint();
+}
+
+void TProgressForm1::ShowPageOf(const QString& path, int page) {
+    const int inset = Ikutils::borderInset(IkDisp1->BorderVisible(), IkDisp1->Appearance());
+    picture_->request(path, page, QSize(IkDisp1->width() - 2 * inset, IkDisp1->height() - 2 * inset));
+}
+
+void TProgressForm1::takePicture() {
+    const std::uint32_t picture = picture_->take();
+    if (!picture) return;
+    IkDisp1->SetImgHandle(picture);
+    IkDisp1->Display(vikScale);
+    IkDisp1->Refresh();
+    app::freePicture(ownPicture_);
+    ownPicture_ = picture;
+}
+
+void TProgressForm1::releasePicture() {
+    if (!ownPicture_) return;
+    if (IkDisp1->ImgHandle() == ownPicture_) {
+        IkDisp1->SetImgHandle(0);
+        IkDisp1->Refresh();
+    }
+    app::freePicture(ownPicture_);
+    ownPicture_ = 0;
 }
