@@ -4,6 +4,7 @@
 #include "app/JobProgress.h"
 #include "app/PageList.h"
 #include "app/PageWriter.h"
+#include "app/ProgressTicks.h"
 #include "app/ReleaseImage.h"
 #include "Ikcommon.h"
 #include "Ikdllprocs.h"
@@ -130,7 +131,9 @@ BuildOutcome BuildJob::run(const QStringList& sources, const QString& output, co
         return saved;
     };
     // Only the page being written waits: the next one is decoded meanwhile, no further.
-    PageWriter writer(save, [this](IKHANDLE image) { releaseImage(common_, image); }, 0);
+    PageWriter writer(save, [this](IKHANDLE image) { releaseImage(common_, image); }, 0,
+                      [this] { if (progress_) progress_->tick(); });
+    const ProgressTicks ticks(progress_, file_, &effect_);
 
     if (progress_) progress_->begin(output, outcome.rowsListed);
     PageWriter::Results results;

@@ -15,6 +15,9 @@ public:
     virtual void showPageOf(const QString& path, int page) = 0;
     // Page `number` (1-based, counted over the whole run) is done.
     virtual void pageDone(int number) = 0;
+    // Called often during long steps (every kit progress report, every wait for the writer):
+    // lets the window repaint and answer its stop button.
+    virtual void tick() = 0;
     // Whether the person asked the run to stop; the job ends after the page under way.
     virtual bool stopRequested() = 0;
     // After the run, also after a failed one.

@@ -11,8 +11,8 @@
 
 namespace app {
 
-PageWriter::PageWriter(Save save, Release release, std::uint64_t mostWaitingBytes)
-    : save_(std::move(save)), release_(std::move(release)), mostWaitingBytes_(mostWaitingBytes),
+PageWriter::PageWriter(Save save, Release release, std::uint64_t mostWaitingBytes, std::function<void()> turn)
+    : save_(std::move(save)), release_(std::move(release)), turn_(std::move(turn)), mostWaitingBytes_(mostWaitingBytes),
       thread_([this] { work(); }) {}
 
 PageWriter::~PageWriter() {
@@ -83,7 +83,8 @@ void PageWriter::waitTurningEvents(std::unique_lock<std::mutex>& lock, const std
         if (changed_.wait_for(lock, 10ms, ready)) return;
         releaseDone(lock);
         lock.unlock();
-        if (QCoreApplication::instance()) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        if (turn_) turn_();
+        else if (QCoreApplication::instance()) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
         lock.lock();
     }
 }

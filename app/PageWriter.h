@@ -28,7 +28,9 @@ public:
     using Save = std::function<bool(int ordinal, IKHANDLE page)>;
     using Release = std::function<void(IKHANDLE page)>;
 
-    PageWriter(Save save, Release release, std::uint64_t mostWaitingBytes);
+    // While the handing-over thread waits, `turn` runs every few milliseconds; by default it
+    // lets the event loop paint and answer.
+    PageWriter(Save save, Release release, std::uint64_t mostWaitingBytes, std::function<void()> turn = {});
     ~PageWriter();
     PageWriter(const PageWriter&) = delete;
     PageWriter& operator=(const PageWriter&) = delete;
@@ -58,6 +60,7 @@ private:
 
     Save save_;
     Release release_;
+    std::function<void()> turn_;
     const std::uint64_t mostWaitingBytes_;
     std::mutex mutex_;
     std::condition_variable changed_;

@@ -16,6 +16,10 @@ void ProgressFeedback::pageDone(int number) {
     if (window_) window_->PageDone(number);
 }
 
+void ProgressFeedback::tick() {
+    if (window_) window_->Tick();
+}
+
 bool ProgressFeedback::stopRequested() { return window_ && window_->StopRequested(); }
 
 void ProgressFeedback::end() {

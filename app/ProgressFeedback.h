@@ -13,6 +13,7 @@ public:
     void begin(const QString& fileName, int total) override;
     void showPageOf(const QString& path, int page) override;
     void pageDone(int number) override;
+    void tick() override;
     bool stopRequested() override;
     void end() override;
 

@@ -2,6 +2,7 @@
 
 #include "app/ConvertTables.h"
 #include "app/JobProgress.h"
+#include "app/ProgressTicks.h"
 #include "app/ReleaseImage.h"
 #include "app/SplitNaming.h"
 #include "Ikcommon.h"
@@ -52,6 +53,7 @@ bool SplitJob::writePage(const QString& source, int page, const QString& target)
 SplitOutcome SplitJob::run(const QString& source, int pageCount, const QList<int>& pages,
                            const SplitSettings& settings) {
     SplitOutcome outcome;
+    const ProgressTicks ticks(progress_, file_);
     if (progress_) progress_->begin(source, pageCount);
     int exported = 0;
     try {

@@ -27,6 +27,7 @@ public:
     void begin(const QString&, int pages) override { total = pages; }
     void showPageOf(const QString& path, int page) override { shown << QDir(path).dirName() + u'#' + QString::number(page); }
     void pageDone(int number) override { done << number; }
+    void tick() override {}
     bool stopRequested() override { return stopAfter >= 0 && done.size() >= stopAfter; }
     void end() override { ended = true; }
 };
