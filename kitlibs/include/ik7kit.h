@@ -297,12 +297,14 @@ IK_API IKBOOL IKTiffFileSave(const char* path, IKHANDLE image, int32_t compressi
  * coded and meant (size, depth, samples, photometric, compression and its options, colour
  * map, extra samples, ink set, resolution, strips or tiles, planar configuration,
  * predictor, fill order, orientation, JPEG tables, YCbCr subsampling…). The comment
- * becomes the image description, as IKTiffFileSave writes it; append and the care for an
- * existing target are those of IKTiffFileSave. Tags and data come from one opening of the
- * source. A page that cannot be copied as it is stored (a compression IKTiffFileSave does
- * not offer, old-style JPEG, a layout the copy would change) is refused with IK_ERR_FORMAT
- * before the target is touched: decode and save it instead. IK_ERR_FILE_READ: the source
- * is no TIFF or the page is damaged; IK_ERR_ARGUMENT: no such page.
+ * becomes the image description as IKTiffFileSave writes it (an empty one writes none; the
+ * source's own description is not kept). Append, and the care for an existing target, are
+ * those of IKTiffFileSave; the target may be the source itself. Tags and data come from one
+ * opening of the source. A page that cannot be copied as it is stored (a compression
+ * IKTiffFileSave does not offer, old-style JPEG, strips or tiles missing, shared or not
+ * matching the page's size) is refused with IK_ERR_FORMAT before the target is touched:
+ * decode and save it instead. IK_ERR_FILE_OPEN: no source file; IK_ERR_FILE_READ: the
+ * source is no TIFF or the page is damaged; IK_ERR_ARGUMENT: no such page.
  */
 IK_API IKBOOL IKTiffPageCopy(const char* source, int32_t page, const char* target, IKBOOL append,
                              const char* comment, IK_PROGRESS_TAIL);
