@@ -9,7 +9,6 @@
 #include <QStringList>
 
 #include <cstdio>
-#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <sstream>
