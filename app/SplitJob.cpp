@@ -28,7 +28,7 @@ bool SplitJob::writePage(const QString& source, int page, const QString& target)
     file_.SetLoadPage(static_cast<std::int16_t>(page - 1));
     if (file_.GetImagefileType()) {
         const int type = file_.ImageFileType();
-        if (copiesAsStored(type, saveCodeKeepingSourceType(type)) && file_.CopyPage(target)) return true;
+        if (copiesAsStored(type, saveCodeKeepingSourceType(type)) && file_.CopyTiffPage(target, true)) return true;
     }
     file_.LoadFile(vikLoad);
     const IKHANDLE image = file_.ImgHandle();

@@ -1,5 +1,5 @@
 #pragma once
-// The kit function table: one pointer per kit library export, 364 in all, empty until
+// The kit function table: one pointer per kit library export, 365 in all, empty until
 // the library is loaded and the export resolved by name. An entry's name is the export
 // name with "Ik" in place of a leading "IK" (IkFileLoad holds "IKFileLoad"); other
 // exports keep their names (_StretchDIBits, DataFileOpen, __hread).
@@ -14,7 +14,7 @@ using IkAnyProc = void (*)();
 // The kit libraries in load (and unload) order.
 enum class IkLibrary : int { Com, Effect, File, Print, Scan, RasToVect, VectCom };
 inline constexpr int kIkLibraryCount = 7;
-inline constexpr int kIkProcCount = 364;
+inline constexpr int kIkProcCount = 365;
 
 // The library's own part of its file name: "Com", "Effect", …
 const char* libraryPart(IkLibrary library);

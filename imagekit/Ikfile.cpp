@@ -312,6 +312,23 @@ bool TVIkFile::SaveFile(TVIkSaveFile format) {
     return ok;
 }
 
+bool TVIkFile::CopyTiffPage(const QString& target, bool append) {
+    if (!IkTiffPageCopy) {
+        ErrorCode_ = kStatusUnavailable;
+        return false;
+    }
+    DoStartSave(target);
+    IKPROGRESSPROC progress = setUpProgress();
+    const QByteArray source = FileName_.toUtf8(), out = target.toUtf8(), comment = Comment_.toUtf8(),
+                     caption = Caption_.toUtf8(), message = Message_.toUtf8(), button = ButtonName_.toUtf8();
+    const bool ok = IkTiffPageCopy(source.constData(), LoadPage_, out.constData(), flagOf(append), comment.constData(),
+                                   progress, caption.constData(), message.constData(), button.constData()) != 0;
+    takeStatus();
+    tearDownProgress();
+    DoEndSave(target);
+    return ok;
+}
+
 bool TVIkFile::OpenFileDlg() {
     if (!IkOpenFileDlg) ErrorCode_ = kStatusUnavailable;
     return false;

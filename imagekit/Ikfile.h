@@ -183,7 +183,12 @@ public:
     bool LoadFile(TVIkLoadFile format);
     bool GetImagefileType();
     bool SaveFile(TVIkSaveFile format);
-    bool CopyPage(const QString&) { return false; }  // TEMP
+    // Copies page LoadPage of the TIFF FileName into the TIFF `target` as it is stored (no
+    // decoding, no second encoding), with Comment as its description; with `append` after
+    // the last page of an existing target. Fires the save events with `target`. A page that
+    // cannot be copied as stored leaves the target untouched with ErrorCode 3 (IK_ERR_FORMAT):
+    // load and save it instead.
+    bool CopyTiffPage(const QString& target, bool append);
 
     // The file dialogs and transfers are not built: each reports 14 (or 5 for a text of
     // 260 characters or more).

@@ -12,7 +12,6 @@
 #include "Pixels.h"
 #include "TiffChain.h"
 #include "TiffHandle.h"
-#include "TiffRawCopy.h"
 #include "JpegDecode.h"
 #include "Reduction.h"
 
@@ -455,9 +454,7 @@ IKHANDLE loadTiffPage(const char* path, int page, Progress& progress) {
     }
     if (progress.stopped()) return fail<IKHANDLE>(IK_ERR_CANCELLED, 0);
     if (!ok) return fail<IKHANDLE>(IK_ERR_FILE_READ, 0);
-    const IKHANDLE upright = applyOrientation(image.release(), p.orientation);
-    if (upright) rememberTiffPage(tif.get(), path, page, upright);
-    return upright;
+    return applyOrientation(image.release(), p.orientation);
 }
 
 namespace {

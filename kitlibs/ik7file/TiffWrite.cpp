@@ -1,14 +1,9 @@
-// Writing one TIFF page: a new file through a temporary copy, or appended to an existing
-// file in place with the append undone when anything fails.
-#include "AtomicOutput.h"
-#include "DecodeLimits.h"
+// Encoding an image as one TIFF page, written as a new file or appended to an existing one.
 #include "KitCall.h"
 #include "LzwParallel.h"
 #include "PixelSource.h"
 #include "Progress.h"
-#include "TiffChain.h"
-#include "TiffHandle.h"
-#include "TiffRawCopy.h"
+#include "TiffPageOutput.h"
 
 #include <algorithm>
 #include <cstring>
@@ -85,18 +80,6 @@ std::uint16_t pagePhotometric(int compression, const PagePlan& plan) {
     case PageKind::Cmyk: return PHOTOMETRIC_SEPARATED;
     }
     return PHOTOMETRIC_RGB;
-}
-
-// The page as the encoder would write it, which a copied page must match.
-kit::PageShape pageShape(const PixelSource& source, int compression, const PagePlan& plan) {
-    kit::PageShape shape;
-    shape.compression = kTiffCompression[compression];
-    shape.group3TwoD = compression == kGroup3TwoD;
-    shape.photometric = pagePhotometric(compression, plan);
-    shape.bitsPerSample = pageBitsPerSample(source, plan);
-    shape.samples = pageSamples(plan);
-    shape.alpha = plan.kind == PageKind::Rgba;
-    return shape;
 }
 
 void setPageTags(TIFF* tif, const PixelSource& source, int compression, const PagePlan& plan, const char* comment,
@@ -246,48 +229,6 @@ bool encodePage(TIFF* tif, const PixelSource& source, int compression, const Pag
     return true;
 }
 
-std::uint16_t failureStatus(const kit::Progress& progress) {
-    return progress.stopped() ? IK_ERR_CANCELLED : IK_ERR_FILE_WRITE;
-}
-
-// Writes the page into the current directory of an open file, without closing the directory.
-using PageWriter = std::function<bool(TIFF*, kit::Progress&)>;
-
-bool writePage(TIFF* tif, const PageWriter& writer, kit::Progress& progress) {
-    return writer(tif, progress) && TIFFWriteDirectory(tif) != 0;
-}
-
-IKBOOL appendPage(const char* path, const PageWriter& writer, kit::Progress& progress) {
-    // Only a well-formed TIFF is appended to; anything else is left untouched.
-    const std::optional<kit::TiffAppendPoint> point = kit::findAppendPoint(path);
-    if (!point || !kit::openTiff(path, "r")) return kit::fail(IK_ERR_FILE_READ, IK_FALSE);
-    kit::TiffPtr tif = kit::openTiff(path, "a");
-    if (!tif) return kit::fail(IK_ERR_FILE_OPEN, IK_FALSE);
-    const bool written = writePage(tif.get(), writer, progress);
-    const bool closed = written && TIFFFlush(tif.get()) != 0;
-    tif.reset();
-    if (closed) return IK_TRUE;
-    kit::undoAppend(path, *point);
-    return kit::fail(failureStatus(progress), IK_FALSE);
-}
-
-IKBOOL writeNewFile(const char* path, const PageWriter& writer, kit::Progress& progress) {
-    kit::AtomicOutput output(path);
-    if (!output.ready()) return kit::fail(IK_ERR_FILE_OPEN, IK_FALSE);
-    kit::TiffPtr tif = kit::openTiff(output.path(), "w");
-    if (!tif) return kit::fail(IK_ERR_FILE_OPEN, IK_FALSE);
-    const bool written = writePage(tif.get(), writer, progress);
-    const bool flushed = written && TIFFFlush(tif.get()) != 0;
-    tif.reset();
-    if (!flushed) return kit::fail(failureStatus(progress), IK_FALSE);
-    return output.commit() ? IK_TRUE : kit::fail(IK_ERR_FILE_WRITE, IK_FALSE);
-}
-
-IKBOOL savePage(const char* path, bool append, const PageWriter& writer, kit::Progress& progress) {
-    if (append && kit::fileSizeOf(path) >= 0) return appendPage(path, writer, progress);
-    return writeNewFile(path, writer, progress);
-}
-
 }  // namespace
 
 IK_API IKBOOL IKTiffFileSave(const char* path, IKHANDLE image, int32_t compression, int32_t colorSpaceOrQuality,
@@ -301,21 +242,9 @@ IK_API IKBOOL IKTiffFileSave(const char* path, IKHANDLE image, int32_t compressi
         if (!source.usable()) return kit::fail(source.failureStatus(), IK_FALSE);
         PagePlan plan;
         if (!planPage(source, compression, colorSpaceOrQuality, plan)) return kit::fail(IK_ERR_FORMAT, IK_FALSE);
-        const char* description = comment;
-        // An unchanged page loaded from a TIFF in this very layout is copied, not encoded again.
-        const std::unique_ptr<kit::RawTiffPage> raw =
-            kit::RawTiffPage::prepare(image, pageShape(source, compression, plan));
-        if (raw) {
-            kit::Progress relay(progress);
-            const IKBOOL copied = savePage(path, append != 0, [&](TIFF* tif, kit::Progress& p) {
-                return raw->write(tif, description, p);
-            }, relay);
-            if (copied || relay.stopped()) return copied;
-            platform::setKitStatus(IK_OK);
-        }
         kit::Progress relay(progress);
-        return savePage(path, append != 0, [&](TIFF* tif, kit::Progress& p) {
-            return encodePage(tif, source, compression, plan, description, oneStrip != 0, p);
+        return kit::writeTiffPage(path, append != 0, [&](TIFF* tif, kit::Progress& p) -> std::uint16_t {
+            return encodePage(tif, source, compression, plan, comment, oneStrip != 0, p) ? IK_OK : IK_ERR_FILE_WRITE;
         }, relay);
     });
 }

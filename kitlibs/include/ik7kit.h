@@ -291,6 +291,24 @@ IK_API IKHANDLE IKPngFileLoadEx(const char* path, int32_t mode, IK_PROGRESS_TAIL
 IK_API IKBOOL IKTiffFileSave(const char* path, IKHANDLE image, int32_t compression, int32_t colorSpaceOrQuality,
                              IKBOOL append, const char* comment, IKBOOL oneStrip, IK_PROGRESS_TAIL);
 
+/*
+ * Copies page `page` (0-based) of the TIFF `source` into the TIFF `target` exactly as it is
+ * stored: its strips or tiles byte for byte, with the tags that say how they are laid out,
+ * coded and meant (size, depth, samples, photometric, compression and its options, colour
+ * map, extra samples, ink set, resolution, strips or tiles, planar configuration,
+ * predictor, fill order, orientation, JPEG tables, YCbCr subsampling…). The comment
+ * becomes the image description as IKTiffFileSave writes it (an empty one writes none; the
+ * source's own description is not kept). Append, and the care for an existing target, are
+ * those of IKTiffFileSave; the target may be the source itself. Tags and data come from one
+ * opening of the source. A page that cannot be copied as it is stored (a compression
+ * IKTiffFileSave does not offer, old-style JPEG, strips or tiles missing, shared or not
+ * matching the page's size) is refused with IK_ERR_FORMAT before the target is touched:
+ * decode and save it instead. IK_ERR_FILE_OPEN: no source file; IK_ERR_FILE_READ: the
+ * source is no TIFF or the page is damaged; IK_ERR_ARGUMENT: no such page.
+ */
+IK_API IKBOOL IKTiffPageCopy(const char* source, int32_t page, const char* target, IKBOOL append,
+                             const char* comment, IK_PROGRESS_TAIL);
+
 /* BMP: plain, or run-length coded (RLE8 for 8-bit, RLE4 for 4-bit images; others plain). */
 IK_API IKBOOL IKBmpFileSave(const char* path, IKHANDLE image, IKBOOL runLength, IK_PROGRESS_TAIL);
 /*

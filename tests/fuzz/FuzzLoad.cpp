@@ -2,7 +2,7 @@
 // The input is handed over as a file (a memory file named through /proc), exactly as the
 // program hands over paths, and goes through what a dropped file meets: the file facts,
 // the load of that format (or the generic load), the reduced load a thumbnail makes and the
-// EXIF reader, all on one input.
+// EXIF reader, all on one input. TIFF inputs are also copied page for page as stored.
 #include "ik7kit.h"
 #include "platform/GlobalMemory.h"
 
@@ -41,6 +41,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (const IKHANDLE thumbnail = IKFileLoadReduced(path.c_str(), 0, 120, 120, nullptr)) platform::globalFree(thumbnail);
     IKEXIFINFO exif{};
     if (IKJpegExifInfo(path.c_str(), &exif) && exif.thumbnail) platform::globalFree(exif.thumbnail);
+    if (std::string(FUZZ_FORMAT) == "tiff") {
+        static const std::string copy = "/tmp/fuzz-page-copy-" + std::to_string(getpid()) + ".tif";
+        IKTiffPageCopy(path.c_str(), 0, copy.c_str(), IK_FALSE, "", nullptr, "", "", "");
+        std::remove(copy.c_str());
+    }
     // FlashPix: the memory form and a reduced level too.
     if (std::string(FUZZ_FORMAT) == "fpx" && size > 0 && size < 0x7FFFFFFF)
         if (const IKHANDLE level = IKFpxFileLoadMem(data, static_cast<std::int32_t>(size), 1, nullptr, "", "", ""))
