@@ -135,7 +135,7 @@ TEST_F(Jobs, AStoppedSplitWritesThePagesBeforeTheStop) {
     EXPECT_EQ(app::splitCompletionMessage(outcome), QStringLiteral("処理を中止しました。\n3 枚の新しいファイルが作成されました。"));
 }
 
-// A JPEG page decoded and encoded again never has the same bytes, so equal strips show a copy.
+// A JPEG page decoded and encoded again does not get the same bytes, so equal strips show a copy.
 TEST_F(Jobs, ABuildCopiesUnchangedTiffPagesAsStoredAndEncodesChangedOnes) {
     const QString jpeg = file(QStringLiteral("photo.tif"));
     ASSERT_TRUE(convert({QStringLiteral("-size"), QStringLiteral("64x48"), QStringLiteral("plasma:"),
@@ -170,7 +170,8 @@ TEST_F(Jobs, ABuildCopiesUnchangedTiffPagesAsStoredAndEncodesChangedOnes) {
         const std::vector<QByteArray> written = storedPages(output);
         ASSERT_EQ(written.size(), 2u) << c.what;
         EXPECT_EQ(written[0] == jpegStrips, c.copied) << c.what;
-        EXPECT_EQ(written[1] == g4Strips, c.copied) << c.what;
+        // Group 4 coding is deterministic, so only the kept case says anything about it.
+        if (c.copied) EXPECT_EQ(written[1], g4Strips) << c.what;
         EXPECT_FALSE(readTiffPages(output)[0].rgba.empty()) << c.what;
     }
     const QString bilevel = file(QStringLiteral("bilevel.tif"));
