@@ -18,6 +18,7 @@ TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName(QStringLiteral("RidoreVu"));
     platform::setApplicationTitle(QStringLiteral("VidiraZorod"));
     installQtJapanese(qtTranslator_);
+    QCoreApplication::installTranslator(&missingQtTexts_);
     installFontSubstitutes();
 }
 

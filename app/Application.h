@@ -2,6 +2,8 @@
 // The application object: sets the title and fonts, speaks Japanese in Qt's own dialogs, and
 // shows any exception that escapes event delivery instead of ending the program.
 
+#include "app/QtTextsJapanese.h"
+
 #include <QApplication>
 #include <QTranslator>
 
@@ -14,6 +16,7 @@ public:
 
 private:
     QTranslator qtTranslator_;
+    QtTextsJapanese missingQtTexts_;
 };
 
 // Maps the layout's Japanese font names to the IPA fonts installed on the system.

@@ -6,6 +6,9 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDialogButtonBox>
+#include <QDir>
+#include <QFileIconProvider>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QMenu>
@@ -27,6 +30,8 @@ TEST(StandardDialogs, QtTextsAreJapanese) {
     const std::unique_ptr<QMenu> menu(edit.createStandardContextMenu());
     ASSERT_FALSE(menu->actions().isEmpty());
     EXPECT_TRUE(menu->actions().first()->text().startsWith(QStringLiteral("元に戻す"))) << menu->actions().first()->text().toStdString();
+    // The file dialog's type column: Qt's catalogue has no Japanese for a folder.
+    EXPECT_EQ(QFileIconProvider().type(QFileInfo(QDir::tempPath())), QStringLiteral("フォルダー"));
 }
 
 // Runs `answer` on the first modal box once it is up.
