@@ -112,7 +112,7 @@ BuildOutcome BuildJob::run(const QStringList& sources, const QString& output, co
         if (page.copyAsStored) {
             writerFile.SetFileName(page.source);
             writerFile.SetLoadPage(0);
-            if (writerFile.CopyTiffPage(output, true)) return true;
+            if (writerFile.CopyTiffPage(output, true, true)) return true;
             // A page the copy cannot take is decoded and written in its own compression.
             writerFile.LoadFile(vikLoad);
             image = writerFile.ImgHandle();

@@ -132,10 +132,11 @@ void TProgressForm1::BeginRun(const QString& fileName, int total) {
     RepaintNow();
 }
 
+// Pages done quickly one after another are painted together: a turn at most every tick.
 void TProgressForm1::PageDone(int number) {
     Label5->SetCaption(QString::number(number));
-    RepaintNow();
     ProgressBar1->SetPosition(number);
+    Tick();
 }
 
 void TProgressForm1::EndRun() {

@@ -58,7 +58,8 @@ public:
     // Before a run: the file, "0" of `total`, the bar empty, no stop asked, the stop button
     // enabled; shows the window and paints it.
     void BeginRun(const QString& fileName, int total);
-    // After page `number` is written: the count and the bar move to it and the window is painted.
+    // After page `number` is written: the count and the bar move to it; the window is painted
+    // at the next tick (at once when the last turn is a tick old).
     void PageDone(int number);
     // After the run (also after a failed one): the picture the window decoded is let go and
     // freed, any decode still under way is abandoned, the stop button disabled, the window

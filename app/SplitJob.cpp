@@ -21,15 +21,13 @@ QString splitCompletionMessage(const SplitOutcome& outcome) {
 SplitJob::SplitJob(TVIkCommon& common, TVIkFile& file, JobProgress* progress)
     : common_(common), file_(file), progress_(progress) {}
 
-// Page `page` (1-based) of `source` into `target`, as stored when it can be.
+// Page `page` (1-based) of `source` into `target`, as stored when it can be; the kit refuses
+// pages it cannot copy faithfully, and those are decoded and written in their compression.
 bool SplitJob::writePage(const QString& source, int page, const QString& target) {
     file_.SetImgHandle(0);
     file_.SetFileName(source);
     file_.SetLoadPage(static_cast<std::int16_t>(page - 1));
-    if (file_.GetImagefileType()) {
-        const int type = file_.ImageFileType();
-        if (copiesAsStored(type, saveCodeKeepingSourceType(type)) && file_.CopyTiffPage(target, true)) return true;
-    }
+    if (file_.CopyTiffPage(target, true, true)) return true;
     file_.LoadFile(vikLoad);
     const IKHANDLE image = file_.ImgHandle();
     if (!image) return false;

@@ -312,7 +312,7 @@ bool TVIkFile::SaveFile(TVIkSaveFile format) {
     return ok;
 }
 
-bool TVIkFile::CopyTiffPage(const QString& target, bool append) {
+bool TVIkFile::CopyTiffPage(const QString& target, bool append, bool ownDescription) {
     if (!IkTiffPageCopy) {
         ErrorCode_ = kStatusUnavailable;
         return false;
@@ -321,7 +321,8 @@ bool TVIkFile::CopyTiffPage(const QString& target, bool append) {
     IKPROGRESSPROC progress = setUpProgress();
     const QByteArray source = FileName_.toUtf8(), out = target.toUtf8(), comment = Comment_.toUtf8(),
                      caption = Caption_.toUtf8(), message = Message_.toUtf8(), button = ButtonName_.toUtf8();
-    const bool ok = IkTiffPageCopy(source.constData(), LoadPage_, out.constData(), flagOf(append), comment.constData(),
+    const bool ok = IkTiffPageCopy(source.constData(), LoadPage_, out.constData(), flagOf(append),
+                                   ownDescription ? nullptr : comment.constData(),
                                    progress, caption.constData(), message.constData(), button.constData()) != 0;
     takeStatus();
     tearDownProgress();

@@ -184,11 +184,12 @@ public:
     bool GetImagefileType();
     bool SaveFile(TVIkSaveFile format);
     // Copies page LoadPage of the TIFF FileName into the TIFF `target` as it is stored (no
-    // decoding, no second encoding), with Comment as its description; with `append` after
+    // decoding, no second encoding), with Comment as its description, or with the page's own
+    // description when `ownDescription`; with `append` after
     // the last page of an existing target. Fires the save events with `target`. A page that
     // cannot be copied as stored leaves the target untouched with ErrorCode 3 (IK_ERR_FORMAT):
     // load and save it instead.
-    bool CopyTiffPage(const QString& target, bool append);
+    bool CopyTiffPage(const QString& target, bool append, bool ownDescription = false);
 
     // The file dialogs and transfers are not built: each reports 14 (or 5 for a text of
     // 260 characters or more).

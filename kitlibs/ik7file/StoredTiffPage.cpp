@@ -175,6 +175,9 @@ std::unique_ptr<StoredTiffPage> StoredTiffPage::open(const char* path, int page)
 std::uint16_t StoredTiffPage::write(TIFF* out, const char* comment, Progress& progress) const {
     TIFF* in = source_.get();
     if (!copyTags(in, out, tiled_)) return IK_ERR_FORMAT;
+    // No comment at all: the page keeps the description it has.
+    const char* own = nullptr;
+    if (!comment && TIFFGetField(in, TIFFTAG_IMAGEDESCRIPTION, &own)) comment = own;
     if (comment && *comment && !TIFFSetField(out, TIFFTAG_IMAGEDESCRIPTION, comment)) return IK_ERR_FORMAT;
     std::vector<std::uint8_t> buffer(largestChunk_);
     for (std::uint32_t i = 0; i < chunks_; ++i) {

@@ -21,7 +21,7 @@ public:
     // copied as it is stored: the page is to be decoded and encoded instead).
     static std::unique_ptr<StoredTiffPage> open(const char* path, int page);
 
-    // Sets the page's tags, with `comment` (when not empty) as its description, in the
+    // Sets the page's tags, with `comment` (when not empty; its own when null) as its description, in the
     // current directory of `out` and writes every strip or tile as stored. IK_OK, or the
     // status of the failure (a tag the copy refuses is IK_ERR_FORMAT, a stop answer
     // IK_ERR_CANCELLED).

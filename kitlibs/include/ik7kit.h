@@ -297,8 +297,8 @@ IK_API IKBOOL IKTiffFileSave(const char* path, IKHANDLE image, int32_t compressi
  * coded and meant (size, depth, samples, photometric, compression and its options, colour
  * map, extra samples, ink set, resolution, strips or tiles, planar configuration,
  * predictor, fill order, orientation, JPEG tables, YCbCr subsampling…). The comment
- * becomes the image description as IKTiffFileSave writes it (an empty one writes none; the
- * source's own description is not kept). Append, and the care for an existing target, are
+ * becomes the image description as IKTiffFileSave writes it (an empty one writes none); a
+ * null comment keeps the page's own description. Append, and the care for an existing target, are
  * those of IKTiffFileSave; the target may be the source itself. Tags and data come from one
  * opening of the source. A page that cannot be copied as it is stored (a compression
  * IKTiffFileSave does not offer, old-style JPEG, strips or tiles missing, shared or not

@@ -185,6 +185,7 @@ TEST_F(Jobs, ABuildCopiesUnchangedTiffPagesAsStoredAndEncodesChangedOnes) {
 TEST_F(Jobs, ASplitCopiesEachPageAsStored) {
     const QString source = file(QStringLiteral("photos.tif"));
     ASSERT_TRUE(convert({QStringLiteral("-size"), QStringLiteral("64x48"), QStringLiteral("plasma:"), QStringLiteral("gradient:"),
+                         QStringLiteral("-set"), QStringLiteral("comment"), QStringLiteral("page of a letter"),
                          QStringLiteral("-compress"), QStringLiteral("JPEG"), source}));
     const std::vector<QByteArray> stored = storedPages(source);
     ASSERT_EQ(stored.size(), 2u);
@@ -192,6 +193,13 @@ TEST_F(Jobs, ASplitCopiesEachPageAsStored) {
     EXPECT_EQ(split(source, 2, {1, 2}, progress).written, 2);
     EXPECT_EQ(storedPages(file(QStringLiteral("out/photos_01.tif"))), std::vector<QByteArray>{stored[0]});
     EXPECT_EQ(storedPages(file(QStringLiteral("out/photos_02.tif"))), std::vector<QByteArray>{stored[1]});
+    // Each page keeps its own description, as a decoded and written page would.
+    TIFF* tif = TIFFOpen(file(QStringLiteral("out/photos_02.tif")).toLocal8Bit().constData(), "r");
+    ASSERT_NE(tif, nullptr);
+    const char* description = nullptr;
+    EXPECT_TRUE(TIFFGetField(tif, TIFFTAG_IMAGEDESCRIPTION, &description));
+    EXPECT_STREQ(description, "page of a letter");
+    TIFFClose(tif);
 }
 
 }  // namespace

@@ -476,13 +476,17 @@ TEST_F(TiffPageCopy, TheComponentCopiesItsLoadPageWithItsComment) {
         EXPECT_EQ(pageChunks(target, page), pageChunks(source, 1));
         EXPECT_EQ(pageTags(target, page).description, "注釈");
     }
+    // Asked to, the copy keeps the page's own description instead of the comment.
+    ASSERT_TRUE(file.CopyTiffPage(QString::fromStdString(target), true, true));
+    ASSERT_EQ(pageCount(target), 3);
+    EXPECT_EQ(pageTags(target, 2).description, "source description");
 
     ASSERT_EQ(shell("tiffcp -c zip '" + path("a.tif") + "' '" + path("zip.tif") + "'"), 0);
     file.SetFileName(QString::fromStdString(path("zip.tif")));
     file.SetLoadPage(0);
     EXPECT_FALSE(file.CopyTiffPage(QString::fromStdString(target), true));
     EXPECT_EQ(file.ErrorCode(), IK_ERR_FORMAT);
-    EXPECT_EQ(pageCount(target), 2);
+    EXPECT_EQ(pageCount(target), 3);
 }
 
 }  // namespace
