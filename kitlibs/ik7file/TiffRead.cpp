@@ -149,7 +149,9 @@ int pageCountOf(TIFF* tif) { return std::max(1, static_cast<int>(TIFFNumberOfDir
 TiffPtr openPage(const char* path, int page) {
     if (!path) return fail<TiffPtr>(IK_ERR_ARGUMENT, nullptr);
     if (fileSizeOf(path) < 0) return fail<TiffPtr>(IK_ERR_FILE_OPEN, nullptr);
-    TiffPtr tif = openTiff(path, "r");
+    // Read, not mapped: finding a page walks every directory of the file, and a mapping would
+    // keep a few pages of memory for each one resident while the file is open.
+    TiffPtr tif = openTiff(path, "rm");
     if (!tif) return fail<TiffPtr>(IK_ERR_FILE_READ, nullptr);
     if (page < 0) return fail<TiffPtr>(IK_ERR_ARGUMENT, nullptr);
     // Beyond the last page is a wrong argument; beyond a chain of pages that breaks off
