@@ -38,11 +38,12 @@ BuildJob::Page BuildJob::preparePage(const QString& source) {
     file_.SetImgHandle(0);
     file_.SetFileName(source);
     file_.SetLoadPage(0);
+    // Facts the component could not read leave its earlier ones in place: they are not this file's.
     const bool facts = file_.GetImagefileType();
-    const int sourceType = file_.ImageFileType();
-    const int bitCount = file_.BitCount();
+    const int sourceType = facts ? file_.ImageFileType() : 0;
+    const int bitCount = facts ? file_.BitCount() : 0;
     page.code = buildSaveCode(s.compression, sourceType);
-    page.comment = file_.Comment();
+    page.comment = facts ? file_.Comment() : QString();
 
     const std::optional<Resolution> dpi = resolutionFor(s.resolution, s.xDpi, s.yDpi);
     std::optional<ColorConversion> conversion = colorConversion(s.colours, s.threshold);
@@ -57,7 +58,6 @@ BuildJob::Page BuildJob::preparePage(const QString& source) {
     const IKHANDLE loaded = file_.ImgHandle();
     file_.SetImgHandle(0);
     if (!loaded) return page;
-    // The load may have read facts the quick look could not (e.g. an unreadable header).
     page.image = loaded;
     common_.SetImgHandle(loaded);
     common_.GetImageType();
@@ -105,29 +105,25 @@ BuildOutcome BuildJob::run(const QStringList& sources, const QString& output, co
     TVIkFile writerFile(nullptr);
     writerFile.SetTiffAppend(true);
     writerFile.SetTiffSaveOneStrip(true);
-    writerFile.SetFileName(output);
+    auto saveImage = [&](IKHANDLE image, TiffSaveCode code) {
+        writerFile.SetFileName(output);
+        writerFile.SetImgHandle(image);
+        const bool saved = writerFile.SaveFile(static_cast<TVIkSaveFile>(code));
+        writerFile.SetImgHandle(0);
+        return saved;
+    };
     auto save = [&](int ordinal, IKHANDLE image) {
         const Page& page = pages[static_cast<std::size_t>(ordinal - 1)];
         writerFile.SetComment(page.comment);
-        if (page.copyAsStored) {
-            writerFile.SetFileName(page.source);
-            writerFile.SetLoadPage(0);
-            if (writerFile.CopyTiffPage(output, true, true)) return true;
-            // A page the copy cannot take is decoded and written in its own compression.
-            writerFile.LoadFile(vikLoad);
-            image = writerFile.ImgHandle();
-            writerFile.SetFileName(output);
-            if (!image) return false;
-            writerFile.SetImgHandle(image);
-            const bool saved = writerFile.SaveFile(static_cast<TVIkSaveFile>(page.code));
-            writerFile.SetImgHandle(0);
-            if (Ikdllprocs::IkFreeMemory) Ikdllprocs::IkFreeMemory(image);
-            return saved;
-        }
-        writerFile.SetFileName(output);
-        writerFile.SetImgHandle(image);
-        const bool saved = writerFile.SaveFile(static_cast<TVIkSaveFile>(page.code));
-        writerFile.SetImgHandle(0);
+        if (!page.copyAsStored) return saveImage(image, page.code);
+        writerFile.SetFileName(page.source);
+        writerFile.SetLoadPage(0);
+        if (writerFile.CopyTiffPage(output, true, true)) return true;
+        // A page the copy cannot take is decoded and written in its own compression.
+        if (!writerFile.LoadFile(vikLoad)) return false;
+        const IKHANDLE loaded = writerFile.ImgHandle();
+        const bool saved = saveImage(loaded, page.code);
+        if (Ikdllprocs::IkFreeMemory) Ikdllprocs::IkFreeMemory(loaded);
         return saved;
     };
     // Only the page being written waits: the next one is decoded meanwhile, no further.
