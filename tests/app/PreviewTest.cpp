@@ -6,6 +6,7 @@
 #include "app/PagePreview.h"
 #include "app/Windows.h"
 #include "browse/Ikslide.h"
+#include "support/RgbTiff.h"
 #include "support/ScriptedPrompts.h"
 #include "widgets/StringGrid.h"
 
@@ -55,27 +56,9 @@ protected:
     }
     // A TIFF whose page n (1-based) is 30 × 20 pixels of colourOf(n).
     QString tiff(int pages) {
-        const QString path = dir.filePath(QStringLiteral("book.tif"));
-        TIFF* tif = TIFFOpen(path.toLocal8Bit().constData(), "w");
-        for (int n = 1; n <= pages; ++n) {
-            TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, 30);
-            TIFFSetField(tif, TIFFTAG_IMAGELENGTH, 20);
-            TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 8);
-            TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, 3);
-            TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB);
-            TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
-            TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, 20);
-            std::vector<std::uint8_t> row(30 * 3);
-            for (int x = 0; x < 30; ++x) {
-                row[x * 3] = std::uint8_t(qRed(colourOf(n)));
-                row[x * 3 + 1] = std::uint8_t(qGreen(colourOf(n)));
-                row[x * 3 + 2] = std::uint8_t(qBlue(colourOf(n)));
-            }
-            for (int y = 0; y < 20; ++y) TIFFWriteScanline(tif, row.data(), y, 0);
-            TIFFWriteDirectory(tif);
-        }
-        TIFFClose(tif);
-        return path;
+        return writeRgbTiff(
+            dir.filePath(QStringLiteral("book.tif")), pages, [](int) { return QSize(30, 20); },
+            [](int i, int, int) { return std::uint32_t(colourOf(i + 1) & 0xFFFFFF); });
     }
     // Handles the waiting request and lets the wipe finish; the centre of the pane.
     QRgb shownCentre(app::PagePreview& preview, TVIkSlide& slide) {

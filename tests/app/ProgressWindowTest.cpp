@@ -17,6 +17,8 @@
 #include <QTest>
 #include <QThread>
 #include <QTimer>
+#include "support/RgbTiff.h"
+
 #include <gtest/gtest.h>
 #include <tiffio.h>
 
@@ -79,28 +81,9 @@ QRgb colourOf(int page) {
 
 // A TIFF of `pages` uncompressed RGB pages: page n (from 0) is (width + 10 n) × height pixels of colourOf(n).
 QString writeColourTiff(const QString& path, int pages, int width = 300, int height = 200) {
-    TIFF* tif = TIFFOpen(path.toLocal8Bit().constData(), "w");
-    if (!tif) return {};
-    for (int n = 0; n < pages; ++n) {
-        const int w = width + 10 * n;
-        TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, w);
-        TIFFSetField(tif, TIFFTAG_IMAGELENGTH, height);
-        TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 8);
-        TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, 3);
-        TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB);
-        TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
-        TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, 16);
-        std::vector<std::uint8_t> row(std::size_t(w) * 3);
-        for (int x = 0; x < w; ++x) {
-            row[std::size_t(x) * 3] = std::uint8_t(qRed(colourOf(n)));
-            row[std::size_t(x) * 3 + 1] = std::uint8_t(qGreen(colourOf(n)));
-            row[std::size_t(x) * 3 + 2] = std::uint8_t(qBlue(colourOf(n)));
-        }
-        for (int y = 0; y < height; ++y) TIFFWriteScanline(tif, row.data(), y, 0);
-        TIFFWriteDirectory(tif);
-    }
-    TIFFClose(tif);
-    return path;
+    return writeRgbTiff(
+        path, pages, [&](int n) { return QSize(width + 10 * n, height); },
+        [](int n, int, int) { return std::uint32_t(colourOf(n) & 0xFFFFFF); }, COMPRESSION_NONE, 16);
 }
 
 QRgb pictureCentre(TProgressForm1& window) {

@@ -8,6 +8,7 @@
 #include "display/Ikdisp.h"
 #include "EffectImages.h"
 #include "platform/GlobalMemory.h"
+#include "support/RgbTiff.h"
 #include "support/ScriptedPrompts.h"
 
 #include <QAction>
@@ -74,32 +75,9 @@ protected:
     // An RGB TIFF whose page n is (40 + 10 n) × 30 pixels of pageColour(n) with a 3 × 2 red
     // mark at its top-left corner, so every quarter turn shows.
     QString makeTiff(int pages, const char* name = "book.tif") {
-        const QString path = dir.filePath(QString::fromLatin1(name));
-        TIFF* tif = TIFFOpen(path.toLocal8Bit().constData(), "w");
-        for (int n = 1; n <= pages; ++n) {
-            const std::uint32_t w = 40 + 10 * n, h = 30;
-            TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, w);
-            TIFFSetField(tif, TIFFTAG_IMAGELENGTH, h);
-            TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 8);
-            TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, 3);
-            TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB);
-            TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
-            TIFFSetField(tif, TIFFTAG_COMPRESSION, COMPRESSION_LZW);
-            TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, h);
-            std::vector<std::uint8_t> row(w * 3);
-            for (std::uint32_t y = 0; y < h; ++y) {
-                for (std::uint32_t x = 0; x < w; ++x) {
-                    const std::uint32_t c = (x < 3 && y < 2) ? kMark : pageColour(n);
-                    row[x * 3] = std::uint8_t(c >> 16);
-                    row[x * 3 + 1] = std::uint8_t(c >> 8);
-                    row[x * 3 + 2] = std::uint8_t(c);
-                }
-                TIFFWriteScanline(tif, row.data(), y, 0);
-            }
-            TIFFWriteDirectory(tif);
-        }
-        TIFFClose(tif);
-        return path;
+        return writeRgbTiff(
+            dir.filePath(QString::fromLatin1(name)), pages, [](int i) { return QSize(40 + 10 * (i + 1), 30); },
+            [](int i, int x, int y) { return (x < 3 && y < 2) ? kMark : pageColour(i + 1); }, COMPRESSION_LZW);
     }
 
     void loadByDialog(const QString& path) {
