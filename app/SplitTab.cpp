@@ -7,7 +7,6 @@
 #include "app/MainLayout.h"
 #include "app/PagePreview.h"
 #include "app/ProgressFeedback.h"
-#include "app/ReleaseImage.h"
 #include "app/SplitJob.h"
 #include "app/SplitNaming.h"
 #include "app/TabParts.h"
@@ -108,10 +107,8 @@ void TSplitTab::loadSplitFile(const QString& path) {
     OpenDialog2FileName = path;
     kit_.IkFile1->SetFileName(path);
     kit_.IkFile1->SetLoadPage(0);
-    kit_.IkFile1->LoadFile(vikLoad);
+    // The facts alone give the page count: no page is decoded for it.
     const bool facts = kit_.IkFile1->GetImagefileType();
-    app::releaseImage(*kit_.IkCommon1, kit_.IkFile1->ImgHandle());
-    kit_.IkFile1->SetImgHandle(0);
     const int pageCount = facts ? kit_.IkFile1->PageCount() : 0;
 
     CheckListBox1->clear();
