@@ -4,9 +4,14 @@
 #include "browse/IkThumbMaker.h"
 #include "browse/SlideGeometry.h"
 
+#include <sys/resource.h>
+#include <unistd.h>
+
 namespace app {
 
 namespace {
+
+constexpr int kPictureNiceness = 19;
 
 // The picture and the decode generation of the worker thread's current decode, for the
 // kit's progress callback, which carries no context of its own.
@@ -101,6 +106,9 @@ std::int32_t PagePicture::keepGoing(std::int32_t) {
 
 void PagePicture::run() {
     currentGeneration = &generation_;
+    // The picture only accompanies the job: on a machine whose cores the job keeps busy, the
+    // job goes first and the picture takes what is left.
+    ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), kPictureNiceness);
     std::unique_lock lock(mutex_);
     for (;;) {
         wake_.wait(lock, [this] { return stopping_ || waiting_; });

@@ -34,6 +34,12 @@ void PageWriter::submit(int ordinal, IKHANDLE page) {
     changed_.notify_all();
 }
 
+void PageWriter::waitUntilIdle() {
+    std::unique_lock lock(mutex_);
+    waitTurningEvents(lock, [&] { return waiting_.empty() && !writing_; });
+    releaseDone(lock);
+}
+
 PageWriter::Results PageWriter::finish() {
     std::unique_lock lock(mutex_);
     if (thread_.joinable()) {

@@ -37,6 +37,8 @@ public:
 
     // Queues page `ordinal` (1-based scan order); the writer owns it from here.
     void submit(int ordinal, IKHANDLE page);
+    // Waits, turning events, until every queued page is written.
+    void waitUntilIdle();
 
     struct Results {
         int written = 0;

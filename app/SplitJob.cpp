@@ -2,11 +2,14 @@
 
 #include "app/ConvertTables.h"
 #include "app/JobProgress.h"
+#include "app/PageWriter.h"
 #include "app/ProgressTicks.h"
-#include "app/ReleaseImage.h"
 #include "app/SplitNaming.h"
-#include "Ikcommon.h"
+#include "Ikdllprocs.h"
 #include "Ikfile.h"
+
+#include <algorithm>
+#include <vector>
 
 namespace app {
 
@@ -18,60 +21,120 @@ QString splitCompletionMessage(const SplitOutcome& outcome) {
     return text;
 }
 
-SplitJob::SplitJob(TVIkCommon& common, TVIkFile& file, JobProgress* progress)
-    : common_(common), file_(file), progress_(progress) {}
+SplitJob::SplitJob(TVIkFile& file, JobProgress* progress) : file_(file), progress_(progress) {}
 
-// Page `page` (1-based) of `source` into `target`, as stored when it can be; the kit refuses
-// pages it cannot copy faithfully, and those are decoded and written in their compression.
-bool SplitJob::writePage(const QString& source, int page, const QString& target) {
-    file_.SetImgHandle(0);
-    file_.SetFileName(source);
-    file_.SetLoadPage(static_cast<std::int16_t>(page - 1));
-    if (file_.CopyTiffPage(target, true, true)) return true;
-    file_.LoadFile(vikLoad);
-    const IKHANDLE image = file_.ImgHandle();
+namespace {
+
+// Frees an image from any thread; the common component belongs to the window's thread.
+void freeImage(IKHANDLE image) {
+    if (image && Ikdllprocs::IkFreeMemory) Ikdllprocs::IkFreeMemory(image);
+}
+
+// A page the copy refuses is saved by either component the same way.
+void takeSaveSettings(TVIkFile& to, const TVIkFile& from) {
+    to.SetTiffAppend(from.TiffAppend());
+    to.SetTiffSaveOneStrip(from.TiffSaveOneStrip());
+    to.SetTiffColorSpace(from.TiffColorSpace());
+    to.SetJpegQuality(from.JpegQuality());
+}
+
+}  // namespace
+
+// Page `page` (1-based) of `source` into `target` through `file`, as stored when it can be;
+// the kit refuses pages it cannot copy faithfully, and those are decoded and written in
+// their own compression.
+bool SplitJob::writePage(TVIkFile& file, const QString& source, int page, const QString& target) {
+    file.SetImgHandle(0);
+    file.SetFileName(source);
+    file.SetLoadPage(static_cast<std::int16_t>(page - 1));
+    if (file.CopyTiffPage(target, true, true)) return true;
+    file.LoadFile(vikLoad);
+    const IKHANDLE image = file.ImgHandle();
     if (!image) return false;
-    file_.GetImagefileType();
-    const auto code = saveCodeKeepingSourceType(file_.ImageFileType());
-    file_.SetImgHandle(image);
-    file_.SetFileName(target);
+    file.GetImagefileType();
+    const auto code = saveCodeKeepingSourceType(file.ImageFileType());
+    file.SetImgHandle(image);
+    file.SetFileName(target);
     bool saved = false;
     try {
-        saved = file_.SaveFile(static_cast<TVIkSaveFile>(code));
+        saved = file.SaveFile(static_cast<TVIkSaveFile>(code));
     } catch (...) {
-        file_.SetImgHandle(0);
-        releaseImage(common_, image);
+        file.SetImgHandle(0);
+        freeImage(image);
         throw;
     }
-    file_.SetImgHandle(0);
-    releaseImage(common_, image);
+    file.SetImgHandle(0);
+    freeImage(image);
     return saved;
 }
 
 SplitOutcome SplitJob::run(const QString& source, int pageCount, const QList<int>& pages,
                            const SplitSettings& settings) {
     SplitOutcome outcome;
+    // Most of a page's time is the system creating and filling its file, so every other
+    // page is written by a second file component on a thread of its own meanwhile. Both
+    // keep the source open for the whole run.
+    TVIkFile writerFile(nullptr);
+    takeSaveSettings(writerFile, file_);
+    writerFile.SetFileName(source);
+    writerFile.KeepTiffSourceOpen();
+    file_.SetFileName(source);
+    file_.KeepTiffSourceOpen();
+    struct KeptSourceCloser {
+        TVIkFile& file;
+        ~KeptSourceCloser() { file.CloseTiffSource(); }
+    } closer{file_};
+    // Filled in before each hand-over and read by the writer afterwards; never reallocated.
+    std::vector<QString> targets(static_cast<std::size_t>(pages.size()));
+    auto save = [&](int ordinal, IKHANDLE) {
+        const auto i = static_cast<std::size_t>(ordinal - 1);
+        return writePage(writerFile, source, pages[ordinal - 1], targets[i]);
+    };
+    PageWriter writer(save, [](IKHANDLE) {}, 0, [this] { if (progress_) progress_->tick(); });
     const ProgressTicks ticks(progress_, file_);
     if (progress_) progress_->begin(source, pageCount);
-    int exported = 0;
+    QList<int> notWritten;
+    PageWriter::Results results;
+    QString writerTarget;
     try {
-        for (int n : pages) {
+        for (int i = 0; i < pages.size(); ++i) {
             if (progress_ && progress_->stopRequested()) {
                 outcome.stopped = true;
                 break;
             }
+            const int n = pages[i];
             if (progress_) progress_->showPageOf(source, n - 1);
-            ++exported;
-            const QString number = exportNumberText(exportFileNumber(settings.scheme, n, exported), settings.digits);
-            if (writePage(source, n, splitTargetPath(settings.folder, source, number))) ++outcome.written;
-            else outcome.notWritten << QStringLiteral("page ") + QString::number(n);
+            const QString number = exportNumberText(exportFileNumber(settings.scheme, n, i + 1), settings.digits);
+            QString& target = targets[static_cast<std::size_t>(i)];
+            target = splitTargetPath(settings.folder, source, number);
+            const bool toWriter = i % 2 == 1;
+            // Pages bound for one file are appended to it in page order, one at a time.
+            if (toWriter || target == writerTarget) writer.waitUntilIdle();
+            if (toWriter) {
+                writer.submit(i + 1, 0);
+                writerTarget = target;
+            } else if (writePage(file_, source, n, target)) {
+                ++outcome.written;
+            } else {
+                notWritten << i + 1;
+            }
             if (progress_) progress_->pageDone(n);
         }
+        results = writer.finish();
     } catch (...) {
+        // The page handed over is still written before the failure goes on.
+        try {
+            writer.finish();
+        } catch (...) {
+        }
         if (progress_) progress_->end();
         throw;
     }
     if (progress_) progress_->end();
+    outcome.written += results.written;
+    notWritten << results.notWritten;
+    std::sort(notWritten.begin(), notWritten.end());
+    for (int ordinal : notWritten) outcome.notWritten << QStringLiteral("page ") + QString::number(pages[ordinal - 1]);
     return outcome;
 }
 

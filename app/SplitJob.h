@@ -9,7 +9,6 @@
 #include <QStringList>
 
 class TVIkFile;
-class TVIkCommon;
 
 namespace app {
 
@@ -34,15 +33,14 @@ QString splitCompletionMessage(const SplitOutcome& outcome);
 
 class SplitJob {
 public:
-    SplitJob(TVIkCommon& common, TVIkFile& file, JobProgress* progress);
+    SplitJob(TVIkFile& file, JobProgress* progress);
 
     // Writes pages `pages` (1-based, ascending) of `source` out of `pageCount` pages.
     SplitOutcome run(const QString& source, int pageCount, const QList<int>& pages, const SplitSettings& settings);
 
 private:
-    bool writePage(const QString& source, int page, const QString& target);
+    bool writePage(TVIkFile& file, const QString& source, int page, const QString& target);
 
-    TVIkCommon& common_;
     TVIkFile& file_;
     JobProgress* progress_;
 };

@@ -161,7 +161,7 @@ void TSplitTab::SpeedButton3_2Click() {
 
     app::ProgressFeedback progress(dialogs_.ProgressForm1);
     const app::SplitOutcome outcome =
-        app::SplitJob(*kit_.IkCommon1, *kit_.IkFile1, &progress).run(OpenDialog2FileName, pages, chosen, settings);
+        app::SplitJob(*kit_.IkFile1, &progress).run(OpenDialog2FileName, pages, chosen, settings);
     platform::beep();
     platform::prompts().message(app::splitCompletionMessage(outcome));
 }

@@ -14,7 +14,7 @@ using IkAnyProc = void (*)();
 // The kit libraries in load (and unload) order.
 enum class IkLibrary : int { Com, Effect, File, Print, Scan, RasToVect, VectCom };
 inline constexpr int kIkLibraryCount = 7;
-inline constexpr int kIkProcCount = 365;
+inline constexpr int kIkProcCount = 368;
 
 // The library's own part of its file name: "Com", "Effect", …
 const char* libraryPart(IkLibrary library);

@@ -87,6 +87,7 @@ void TCExif::Assign(const TCExif& other) {
 TVIkFile::TVIkFile(QObject* owner) : QObject(owner), attachment_(vikGroupMain) { IkProgressSlot<TVIkFile>::release(); }
 
 TVIkFile::~TVIkFile() {
+    CloseTiffSource();
     IkProgressSlot<TVIkFile>::forget(this);
     // Exif_ frees its thumbnail, then attachment_ detaches; ImgHandle is not freed.
 }
@@ -321,13 +322,36 @@ bool TVIkFile::CopyTiffPage(const QString& target, bool append, bool ownDescript
     IKPROGRESSPROC progress = setUpProgress();
     const QByteArray source = FileName_.toUtf8(), out = target.toUtf8(), comment = Comment_.toUtf8(),
                      caption = Caption_.toUtf8(), message = Message_.toUtf8(), button = ButtonName_.toUtf8();
-    const bool ok = IkTiffPageCopy(source.constData(), LoadPage_, out.constData(), flagOf(append),
-                                   ownDescription ? nullptr : comment.constData(),
-                                   progress, caption.constData(), message.constData(), button.constData()) != 0;
+    const char* description = ownDescription ? nullptr : comment.constData();
+    const bool kept = KeptSource_ && KeptSourceName_ == FileName_ && IkTiffSourcePageCopy;
+    const bool ok = (kept ? IkTiffSourcePageCopy(KeptSource_, LoadPage_, out.constData(), flagOf(append), description,
+                                                 progress, caption.constData(), message.constData(),
+                                                 button.constData())
+                          : IkTiffPageCopy(source.constData(), LoadPage_, out.constData(), flagOf(append), description,
+                                           progress, caption.constData(), message.constData(),
+                                           button.constData())) != 0;
     takeStatus();
     tearDownProgress();
     DoEndSave(target);
     return ok;
+}
+
+bool TVIkFile::KeepTiffSourceOpen() {
+    CloseTiffSource();
+    if (!IkTiffSourceOpen) {
+        ErrorCode_ = kStatusUnavailable;
+        return false;
+    }
+    KeptSource_ = IkTiffSourceOpen(FileName_.toUtf8().constData());
+    takeStatus();
+    if (KeptSource_) KeptSourceName_ = FileName_;
+    return KeptSource_ != nullptr;
+}
+
+void TVIkFile::CloseTiffSource() {
+    if (KeptSource_ && IkTiffSourceClose) IkTiffSourceClose(KeptSource_);
+    KeptSource_ = nullptr;
+    KeptSourceName_.clear();
 }
 
 bool TVIkFile::OpenFileDlg() {

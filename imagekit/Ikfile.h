@@ -190,6 +190,12 @@ public:
     // cannot be copied as stored leaves the target untouched with ErrorCode 3 (IK_ERR_FORMAT):
     // load and save it instead.
     bool CopyTiffPage(const QString& target, bool append, bool ownDescription = false);
+    // Keeps the TIFF FileName open for the CopyTiffPage calls that follow with that FileName:
+    // they copy from this one opening, and the page after the one copied last is found by
+    // reading one more directory. False, with ErrorCode, when the file cannot be opened as a
+    // TIFF (the copies then open it each time). Kept until CloseTiffSource or destruction.
+    bool KeepTiffSourceOpen();
+    void CloseTiffSource();
 
     // The file dialogs and transfers are not built: each reports 14 (or 5 for a text of
     // 260 characters or more).
@@ -252,6 +258,9 @@ private:
     bool Cancel_ = false;
     std::int16_t lastPercent_ = 0;
     TCExif Exif_{this};
+    // The TIFF kept open for page copies and its name; closed before the kit detaches.
+    IKTIFFSOURCE KeptSource_ = nullptr;
+    QString KeptSourceName_;
 
     // The class's single progress owner slot.
 };

@@ -22,7 +22,8 @@ public:
     bool ready() const { return !temp_.empty(); }
     // The path the codec writes to.
     const char* path() const { return temp_.c_str(); }
-    // Flushes the temporary file to disk and renames it over the target.
+    // Renames the temporary file to the target, flushing it to disk first when it replaces
+    // an existing file.
     bool commit();
 
 private:

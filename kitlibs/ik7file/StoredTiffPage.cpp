@@ -6,10 +6,31 @@
 #include <algorithm>
 #include <vector>
 
+#include <cerrno>
+
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace kit {
 namespace {
+
+// Reading this many directories costs less than walking a long chain from its start.
+constexpr int kMostDirectoriesStepped = 8;
+// A page's chunks stored back to back are read in one call up to this size.
+constexpr std::uint64_t kMostBytesReadTogether = std::uint64_t{64} << 20;
+
+// `bytes` bytes at `offset` of the open file `fd`; false when the file ends or fails first.
+bool readFully(int fd, std::uint8_t* data, std::size_t bytes, std::uint64_t offset) {
+    while (bytes > 0) {
+        const ssize_t got = ::pread(fd, data, bytes, static_cast<off_t>(offset));
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) return false;
+        data += got;
+        bytes -= static_cast<std::size_t>(got);
+        offset += static_cast<std::uint64_t>(got);
+    }
+    return true;
+}
 
 // The compressions the writer offers; only these are copied.
 bool offeredCompression(std::uint16_t compression) {
@@ -128,64 +149,100 @@ bool copyTags(TIFF* in, TIFF* out, bool tiled) {
     return ok;
 }
 
-template <typename T>
-std::unique_ptr<T> failed(std::uint16_t status) {
-    return fail<std::unique_ptr<T>>(status, nullptr);
-}
-
 }  // namespace
 
-std::unique_ptr<StoredTiffPage> StoredTiffPage::open(const char* path, int page) {
-    if (!path || !*path || page < 0) return failed<StoredTiffPage>(IK_ERR_ARGUMENT);
-    if (fileSizeOf(path) < 0) return failed<StoredTiffPage>(IK_ERR_FILE_OPEN);
-    auto stored = std::unique_ptr<StoredTiffPage>(new StoredTiffPage);
+std::unique_ptr<StoredTiffSource> StoredTiffSource::open(const char* path) {
+    if (!path || !*path) return fail<std::unique_ptr<StoredTiffSource>>(IK_ERR_ARGUMENT, nullptr);
+    if (fileSizeOf(path) < 0) return fail<std::unique_ptr<StoredTiffSource>>(IK_ERR_FILE_OPEN, nullptr);
+    auto source = std::unique_ptr<StoredTiffSource>(new StoredTiffSource);
     // Tags and data come from this one descriptor: a file replaced meanwhile is read whole
     // from its new version. Read, not mapped, so that a file cut short meanwhile gives a
     // read error instead of a fault; strips are not chopped, so they are seen as stored.
-    stored->source_ = openTiff(path, "rmc");
-    TIFF* tif = stored->source_.get();
+    source->tif_ = openTiff(path, "rmc");
+    if (!source->tif_) return fail<std::unique_ptr<StoredTiffSource>>(IK_ERR_FILE_READ, nullptr);
+    source->current_ = 0;
+    return source;
+}
+
+std::uint16_t StoredTiffSource::select(int page) {
+    TIFF* tif = tif_.get();
+    chunks_ = 0;
+    if (page < 0) return IK_ERR_ARGUMENT;
+    if (page != current_) {
+        // A page a few further is reached by reading the directories on the way; any other
+        // is found from the start of the page chain.
+        const bool near = current_ >= 0 && page > current_ && page - current_ <= kMostDirectoriesStepped;
+        bool found = true;
+        if (near) {
+            while (found && current_ < page) {
+                found = TIFFReadDirectory(tif) != 0;
+                ++current_;
+            }
+        } else {
+            found = TIFFSetDirectory(tif, static_cast<tdir_t>(page)) != 0;
+        }
+        current_ = found ? page : -1;
+        if (!found)
+            return static_cast<std::uint64_t>(page) >= TIFFNumberOfDirectories(tif) ? IK_ERR_ARGUMENT : IK_ERR_FILE_READ;
+    }
+    // The size now, as the file may have grown (appended to itself) or been cut short.
     struct stat info {};
-    if (!tif || ::fstat(TIFFFileno(tif), &info) != 0 || info.st_size <= 0) return failed<StoredTiffPage>(IK_ERR_FILE_READ);
+    if (::fstat(TIFFFileno(tif), &info) != 0 || info.st_size <= 0) return IK_ERR_FILE_READ;
     const auto fileBytes = static_cast<std::uint64_t>(info.st_size);
-    if (!TIFFSetDirectory(tif, static_cast<tdir_t>(page)))
-        return failed<StoredTiffPage>(static_cast<std::uint64_t>(page) >= TIFFNumberOfDirectories(tif) ? IK_ERR_ARGUMENT
-                                                                                                        : IK_ERR_FILE_READ);
     std::uint16_t photometric = 0;
     if (!offeredCompression(fieldOr(tif, TIFFTAG_COMPRESSION, COMPRESSION_NONE)) ||
         !TIFFGetField(tif, TIFFTAG_PHOTOMETRIC, &photometric))
-        return failed<StoredTiffPage>(IK_ERR_FORMAT);
-    stored->tiled_ = TIFFIsTiled(tif) != 0;
-    if (!chunkCountConsistent(tif, stored->tiled_)) return failed<StoredTiffPage>(IK_ERR_FORMAT);
-    stored->chunks_ = stored->tiled_ ? TIFFNumberOfTiles(tif) : TIFFNumberOfStrips(tif);
+        return IK_ERR_FORMAT;
+    tiled_ = TIFFIsTiled(tif) != 0;
+    if (!chunkCountConsistent(tif, tiled_)) return IK_ERR_FORMAT;
+    const std::uint32_t chunks = tiled_ ? TIFFNumberOfTiles(tif) : TIFFNumberOfStrips(tif);
     // Every chunk present, inside the file and of a size one buffer may take; together
     // no more than the file holds, so that chunks shared by several strips cannot make
     // the copy larger than its source.
-    std::uint64_t total = 0;
-    for (std::uint32_t i = 0; i < stored->chunks_; ++i) {
+    std::uint64_t total = 0, largest = 0;
+    for (std::uint32_t i = 0; i < chunks; ++i) {
         const std::uint64_t offset = TIFFGetStrileOffset(tif, i), bytes = TIFFGetStrileByteCount(tif, i);
-        if (offset == 0 || bytes == 0) return failed<StoredTiffPage>(IK_ERR_FORMAT);
-        if (offset > fileBytes || bytes > fileBytes - offset) return failed<StoredTiffPage>(IK_ERR_FILE_READ);
+        if (offset == 0 || bytes == 0) return IK_ERR_FORMAT;
+        if (offset > fileBytes || bytes > fileBytes - offset) return IK_ERR_FILE_READ;
         total += bytes;
-        if (bytes > kMostCodecMemoryBytes || total > fileBytes) return failed<StoredTiffPage>(IK_ERR_FORMAT);
-        stored->largestChunk_ = std::max(stored->largestChunk_, static_cast<std::size_t>(bytes));
+        if (bytes > kMostCodecMemoryBytes || total > fileBytes) return IK_ERR_FORMAT;
+        largest = std::max(largest, bytes);
     }
-    return stored;
+    // Grown only, so a long run of pages fills its buffer once.
+    if (largest > buffer_.size()) buffer_.resize(static_cast<std::size_t>(largest));
+    chunks_ = chunks;
+    return IK_OK;
 }
 
-std::uint16_t StoredTiffPage::write(TIFF* out, const char* comment, Progress& progress) const {
-    TIFF* in = source_.get();
+std::uint16_t StoredTiffSource::write(TIFF* out, const char* comment, Progress& progress) {
+    TIFF* in = tif_.get();
+    if (chunks_ == 0) return IK_ERR_ARGUMENT;
     if (!copyTags(in, out, tiled_)) return IK_ERR_FORMAT;
     // No comment at all: the page keeps the description it has.
     const char* own = nullptr;
     if (!comment && TIFFGetField(in, TIFFTAG_IMAGEDESCRIPTION, &own)) comment = own;
     if (comment && *comment && !TIFFSetField(out, TIFFTAG_IMAGEDESCRIPTION, comment)) return IK_ERR_FORMAT;
-    std::vector<std::uint8_t> buffer(largestChunk_);
+    // Chunks stored back to back (as most writers store them) are read in one call.
+    const std::uint64_t start = TIFFGetStrileOffset(in, 0);
+    std::uint64_t end = start;
+    for (std::uint32_t i = 0; i < chunks_ && end != 0; ++i)
+        end = TIFFGetStrileOffset(in, i) == end ? end + TIFFGetStrileByteCount(in, i) : 0;
+    const bool together = end != 0 && end - start <= kMostBytesReadTogether;
+    if (together) {
+        if (end - start > buffer_.size()) buffer_.resize(static_cast<std::size_t>(end - start));
+        if (!readFully(TIFFFileno(in), buffer_.data(), static_cast<std::size_t>(end - start), start))
+            return IK_ERR_FILE_READ;
+    }
     for (std::uint32_t i = 0; i < chunks_; ++i) {
         const auto bytes = static_cast<tmsize_t>(TIFFGetStrileByteCount(in, i));
-        const tmsize_t read = tiled_ ? TIFFReadRawTile(in, i, buffer.data(), bytes) : TIFFReadRawStrip(in, i, buffer.data(), bytes);
-        if (read != bytes) return IK_ERR_FILE_READ;
-        const tmsize_t written =
-            tiled_ ? TIFFWriteRawTile(out, i, buffer.data(), bytes) : TIFFWriteRawStrip(out, i, buffer.data(), bytes);
+        std::uint8_t* data = buffer_.data();
+        if (together) {
+            data += static_cast<std::size_t>(TIFFGetStrileOffset(in, i) - start);
+        } else {
+            const tmsize_t read = tiled_ ? TIFFReadRawTile(in, i, data, bytes) : TIFFReadRawStrip(in, i, data, bytes);
+            if (read != bytes) return IK_ERR_FILE_READ;
+        }
+        const tmsize_t written = tiled_ ? TIFFWriteRawTile(out, i, data, bytes) : TIFFWriteRawStrip(out, i, data, bytes);
         if (written != bytes) return IK_ERR_FILE_WRITE;
         if (!progress.report(i + 1, chunks_)) return IK_ERR_CANCELLED;
     }

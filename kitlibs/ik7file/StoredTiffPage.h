@@ -1,5 +1,5 @@
 #pragma once
-// One page of a TIFF as it is stored: its tags and its compressed strips or tiles, all
+// Pages of a TIFF as they are stored: their tags and their compressed strips or tiles, all
 // taken from one open descriptor, written unchanged into another TIFF. Nothing is decoded
 // or encoded again, so a JPEG page loses nothing and a fax page keeps its exact bits.
 
@@ -9,31 +9,39 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 namespace kit {
 
-class StoredTiffPage {
+// A TIFF opened once for copying pages out of it. Each page is checked when it is made
+// current; stepping to the following page reads one directory, so copying every page of
+// a long file does not walk its page chain again for each page.
+class StoredTiffSource {
 public:
-    // Opens the file at `path` once and checks its page `page` (0-based). Null with the
-    // status set: IK_ERR_ARGUMENT (no path, no such page), IK_ERR_FILE_OPEN (no such file),
-    // IK_ERR_FILE_READ (no TIFF, or the page's directory or data are damaged),
-    // IK_ERR_FORMAT (a compression the writer does not offer, or a layout that cannot be
-    // copied as it is stored: the page is to be decoded and encoded instead).
-    static std::unique_ptr<StoredTiffPage> open(const char* path, int page);
+    // Null with the status set: IK_ERR_ARGUMENT (no path), IK_ERR_FILE_OPEN (no such
+    // file), IK_ERR_FILE_READ (no TIFF).
+    static std::unique_ptr<StoredTiffSource> open(const char* path);
 
-    // Sets the page's tags, with `comment` (when not empty; its own when null) as its description, in the
-    // current directory of `out` and writes every strip or tile as stored. IK_OK, or the
-    // status of the failure (a tag the copy refuses is IK_ERR_FORMAT, a stop answer
-    // IK_ERR_CANCELLED).
-    std::uint16_t write(TIFF* out, const char* comment, Progress& progress) const;
+    // Makes page `page` (0-based) current and checks it. IK_OK, or IK_ERR_ARGUMENT (no such
+    // page), IK_ERR_FILE_READ (the page's directory or data are damaged), IK_ERR_FORMAT (a
+    // compression the writer does not offer, or a layout that cannot be copied as it is
+    // stored: the page is to be decoded and encoded instead).
+    std::uint16_t select(int page);
+
+    // Sets the current page's tags, with `comment` (when not empty; its own when null) as
+    // its description, in the current directory of `out` and writes every strip or tile as
+    // stored. IK_OK, or the status of the failure (a tag the copy refuses is
+    // IK_ERR_FORMAT, a stop answer IK_ERR_CANCELLED).
+    std::uint16_t write(TIFF* out, const char* comment, Progress& progress);
 
 private:
-    StoredTiffPage() = default;
+    StoredTiffSource() = default;
 
-    TiffPtr source_;
+    TiffPtr tif_;
+    int current_ = -1;                // the page made current, -1 before the first
     bool tiled_ = false;
     std::uint32_t chunks_ = 0;        // strips or tiles
-    std::size_t largestChunk_ = 0;    // bytes of the largest one
+    std::vector<std::uint8_t> buffer_;  // as large as the largest chunk met so far
 };
 
 }  // namespace kit

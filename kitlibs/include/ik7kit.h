@@ -309,6 +309,21 @@ IK_API IKBOOL IKTiffFileSave(const char* path, IKHANDLE image, int32_t compressi
 IK_API IKBOOL IKTiffPageCopy(const char* source, int32_t page, const char* target, IKBOOL append,
                              const char* comment, IK_PROGRESS_TAIL);
 
+/*
+ * A TIFF kept open for copying several of its pages, as IKTiffPageCopy copies one: all of
+ * them come from this one opening, and copying the page after the one copied last reads
+ * one more directory instead of walking the file's page chain from its start. Open gives
+ * null with the status set (IK_ERR_FILE_OPEN: no file; IK_ERR_FILE_READ: no TIFF). A page
+ * copy fails, refuses and cares for the target as IKTiffPageCopy does; a page refused or
+ * failed leaves the source usable for other pages. Close every source opened; a null
+ * source is ignored. One source is used by one thread at a time.
+ */
+typedef struct IKTiffSourceRec* IKTIFFSOURCE;
+IK_API IKTIFFSOURCE IKTiffSourceOpen(const char* path);
+IK_API IKBOOL IKTiffSourcePageCopy(IKTIFFSOURCE source, int32_t page, const char* target, IKBOOL append,
+                                   const char* comment, IK_PROGRESS_TAIL);
+IK_API void IKTiffSourceClose(IKTIFFSOURCE source);
+
 /* BMP: plain, or run-length coded (RLE8 for 8-bit, RLE4 for 4-bit images; others plain). */
 IK_API IKBOOL IKBmpFileSave(const char* path, IKHANDLE image, IKBOOL runLength, IK_PROGRESS_TAIL);
 /*

@@ -81,14 +81,15 @@ protected:
         return app::BuildJob(*main.IkCommon1, *main.IkFile1, *main.IkEffect1, &progress).run(sources, output, settings);
     }
 
-    app::SplitOutcome split(const QString& source, int pageCount, const QList<int>& pages, RecordingProgress& progress) {
+    app::SplitOutcome split(const QString& source, int pageCount, const QList<int>& pages, RecordingProgress& progress,
+                            int scheme = 1) {
         app::SplitSettings settings;
         settings.folder = file(QStringLiteral("out"));
         QDir().mkpath(settings.folder);
-        settings.scheme = 1;
+        settings.scheme = scheme;
         settings.digits = 2;
         TMainForm1& main = *windows.MainForm1;
-        return app::SplitJob(*main.IkCommon1, *main.IkFile1, &progress).run(source, pageCount, pages, settings);
+        return app::SplitJob(*main.IkFile1, &progress).run(source, pageCount, pages, settings);
     }
 
     QTemporaryDir dir;
@@ -200,6 +201,55 @@ TEST_F(Jobs, ASplitCopiesEachPageAsStored) {
     EXPECT_TRUE(TIFFGetField(tif, TIFFTAG_IMAGEDESCRIPTION, &description));
     EXPECT_STREQ(description, "page of a letter");
     TIFFClose(tif);
+}
+
+// Pages alternate between two writers: pages the copy refuses (Deflate) are decoded and
+// written on either, and pages bound for one file still arrive there whole and in order.
+TEST_F(Jobs, ASplitOfMixedPagesWritesEachPageOnceInOrder) {
+    const QString lzw = file(QStringLiteral("lzw.tif")), zip = file(QStringLiteral("zip.tif"));
+    QStringList lzwArgs, zipArgs;
+    for (int i = 0; i < 4; ++i) lzwArgs << QStringLiteral("xc:rgb(%1,0,0)[6x4]").arg(10 + 40 * i);
+    for (int i = 0; i < 3; ++i) zipArgs << QStringLiteral("xc:rgb(%1,0,0)[6x4]").arg(30 + 40 * i);
+    ASSERT_TRUE(convert(lzwArgs << QStringLiteral("-compress") << QStringLiteral("LZW") << lzw));
+    ASSERT_TRUE(convert(zipArgs << QStringLiteral("-compress") << QStringLiteral("Zip") << zip));
+    // Red 10, 30, 50, 70, 90, 110, 130: LZW and Deflate pages by turns.
+    const QString source = file(QStringLiteral("mixed.tif"));
+    QStringList order;
+    for (int i = 0; i < 7; ++i) order << QStringLiteral("%1,%2").arg(i % 2 ? zip : lzw).arg(i / 2);
+    QProcess tiffcp;
+    tiffcp.start(QStringLiteral("tiffcp"), order << source);
+    ASSERT_TRUE(tiffcp.waitForFinished(60000) && tiffcp.exitCode() == 0);
+    ASSERT_EQ(readTiffPages(source).size(), 7u);
+
+    struct Case {
+        const char* what;
+        int scheme;
+        QStringList files;  // each holding the pages in turn
+    };
+    const Case cases[] = {
+        {"a file per page", 0, {QStringLiteral("mixed_01.tif"), QStringLiteral("mixed_02.tif"), QStringLiteral("mixed_03.tif"),
+                                QStringLiteral("mixed_04.tif"), QStringLiteral("mixed_05.tif"), QStringLiteral("mixed_06.tif"),
+                                QStringLiteral("mixed_07.tif")}},
+        {"every page into one file", -1, {QStringLiteral("mixed_.tif")}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        QDir(file(QStringLiteral("out"))).removeRecursively();
+        RecordingProgress progress;
+        const app::SplitOutcome outcome = split(source, 7, {1, 2, 3, 4, 5, 6, 7}, progress, c.scheme);
+        EXPECT_EQ(outcome.written, 7);
+        EXPECT_TRUE(outcome.notWritten.isEmpty()) << outcome.notWritten.join(u' ').toStdString();
+        EXPECT_EQ(progress.done, (QList<int>{1, 2, 3, 4, 5, 6, 7}));
+        EXPECT_EQ(QDir(file(QStringLiteral("out"))).entryList(QDir::Files, QDir::Name), c.files);
+        std::vector<TiffPage> pages;
+        for (const QString& name : c.files)
+            for (TiffPage& page : readTiffPages(file(QStringLiteral("out/") + name))) pages.push_back(std::move(page));
+        ASSERT_EQ(pages.size(), 7u);
+        for (std::size_t i = 0; i < pages.size(); ++i) {
+            ASSERT_FALSE(pages[i].rgba.empty()) << "page " << i;
+            EXPECT_EQ(TIFFGetR(pages[i].at(0, 0)), 10u + 20u * i) << "page " << i;
+        }
+    }
 }
 
 }  // namespace

@@ -490,3 +490,90 @@ TEST_F(TiffPageCopy, TheComponentCopiesItsLoadPageWithItsComment) {
 }
 
 }  // namespace
+
+namespace {
+
+// An uncompressed 8-bit grey page of four strips written last to first, so that its strips
+// do not lie back to back in page order.
+bool writeStripsLastToFirst(const std::string& file) {
+    TIFF* tif = openQuiet(file, "w");
+    if (!tif) return false;
+    TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, 16u);
+    TIFFSetField(tif, TIFFTAG_IMAGELENGTH, 8u);
+    TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 8);
+    TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, 1);
+    TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISBLACK);
+    TIFFSetField(tif, TIFFTAG_COMPRESSION, COMPRESSION_NONE);
+    TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, 2u);
+    bool ok = true;
+    for (int strip = 3; strip >= 0; --strip) {
+        std::vector<std::uint8_t> rows(32);
+        for (std::size_t i = 0; i < rows.size(); ++i) rows[i] = static_cast<std::uint8_t>(strip * 50 + i);
+        ok = ok && TIFFWriteRawStrip(tif, static_cast<tstrip_t>(strip), rows.data(), 32) == 32;
+    }
+    ok = ok && TIFFWriteDirectory(tif);
+    TIFFClose(tif);
+    return ok;
+}
+
+struct OpenSource {
+    IKTIFFSOURCE source;
+    explicit OpenSource(const std::string& file) : source(IkTiffSourceOpen(file.c_str())) {}
+    ~OpenSource() { IkTiffSourceClose(source); }
+    bool copy(int page, const std::string& target) const {
+        return IkTiffSourcePageCopy(source, page, target.c_str(), IK_FALSE, nullptr, nullptr, "", "", "") != 0;
+    }
+};
+
+}  // namespace
+
+TEST_F(TiffPageCopy, AnOpenSourceCopiesItsPagesInAnyOrderFromTheVersionOpened) {
+    // Group 4, JPEG, LZW tiles, Deflate (refused) and run-length pages.
+    const std::string source = path("five.tif");
+    for (int i : {7, 13, 12, 2}) ASSERT_TRUE(writeFixture(path(std::to_string(i) + ".tif"), kFixtures[i]));
+    ASSERT_EQ(shell("tiffcp -c zip '" + path("12.tif") + "' '" + path("zip.tif") + "'"), 0);
+    ASSERT_EQ(shell("tiffcp '" + path("7.tif") + "' '" + path("13.tif") + "' '" + path("12.tif") + "' '" +
+                    path("zip.tif") + "' '" + path("2.tif") + "' '" + source + "'"),
+              0);
+    const std::string original = path("five-original.tif");
+    ASSERT_EQ(shell("cp '" + source + "' '" + original + "'"), 0);
+    OpenSource open(source);
+    ASSERT_NE(open.source, nullptr) << IkGetErrorStatus();
+    // Replaced after opening: every page still comes from the file as it was opened.
+    ASSERT_EQ(shell("cp '" + path("2.tif") + "' '" + source + ".new' && mv '" + source + ".new' '" + source + "'"), 0);
+
+    struct Step {
+        int page;
+        std::uint16_t status;
+    };
+    // Forward one by one, over a page, back, past the end, and on after failures.
+    const Step steps[] = {{0, IK_OK}, {1, IK_OK}, {2, IK_OK}, {4, IK_OK}, {3, IK_ERR_FORMAT}, {1, IK_OK},
+                          {5, IK_ERR_ARGUMENT}, {2, IK_OK}, {0, IK_OK}};
+    int n = 0;
+    for (const Step& s : steps) {
+        SCOPED_TRACE("step " + std::to_string(n) + ", page " + std::to_string(s.page));
+        const std::string target = path("step" + std::to_string(n++) + ".tif");
+        EXPECT_EQ(open.copy(s.page, target), s.status == IK_OK);
+        EXPECT_EQ(IkGetErrorStatus(), s.status);
+        if (s.status != IK_OK) {
+            EXPECT_NE(shell("test -e '" + target + "'"), 0);
+            continue;
+        }
+        EXPECT_EQ(pageChunks(target, 0), pageChunks(original, s.page));
+        EXPECT_EQ(pageTags(target, 0).layout, pageTags(original, s.page).layout);
+    }
+    EXPECT_EQ(IkTiffSourceOpen(path("missing.tif").c_str()), nullptr);
+    EXPECT_EQ(IkGetErrorStatus(), IK_ERR_FILE_OPEN);
+    EXPECT_FALSE(IkTiffSourcePageCopy(nullptr, 0, path("x.tif").c_str(), IK_FALSE, nullptr, nullptr, "", "", ""));
+    IkTiffSourceClose(nullptr);
+}
+
+TEST_F(TiffPageCopy, StripsThatDoNotLieBackToBackAreCopiedAsStored) {
+    const std::string source = path("last-to-first.tif"), target = path("copy.tif");
+    ASSERT_TRUE(writeStripsLastToFirst(source));
+    ASSERT_TRUE(copy(source, 0, target)) << IkGetErrorStatus();
+    EXPECT_EQ(pageChunks(target, 0), pageChunks(source, 0));
+    KitImage before(loadPage(source)), after(loadPage(target));
+    ASSERT_NE(before.get(), 0u);
+    EXPECT_EQ(difference(pixels(after.get()), pixels(before.get()), true), 0);
+}
