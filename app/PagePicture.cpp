@@ -4,6 +4,8 @@
 #include "browse/IkThumbMaker.h"
 #include "browse/SlideGeometry.h"
 
+#include <chrono>
+
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -12,6 +14,7 @@ namespace app {
 namespace {
 
 constexpr int kPictureNiceness = 19;
+constexpr std::chrono::milliseconds kLeastPictureSpacing{400};
 
 // The picture and the decode generation of the worker thread's current decode, for the
 // kit's progress callback, which carries no context of its own.
@@ -110,9 +113,15 @@ void PagePicture::run() {
     // job goes first and the picture takes what is left.
     ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), kPictureNiceness);
     std::unique_lock lock(mutex_);
+    std::optional<std::chrono::steady_clock::time_point> lastStart;
     for (;;) {
         wake_.wait(lock, [this] { return stopping_ || waiting_; });
+        // Pictures follow one another no faster than a person could look at them; the
+        // newest request made meanwhile is the one decoded.
+        if (lastStart) wake_.wait_until(lock, *lastStart + kLeastPictureSpacing, [this] { return stopping_; });
         if (stopping_) break;
+        if (!waiting_) continue;
+        lastStart = std::chrono::steady_clock::now();
         const Request request = std::move(*waiting_);
         waiting_.reset();
         decoding_ = true;
