@@ -13,7 +13,7 @@ namespace app {
 
 namespace {
 
-constexpr int kPictureNiceness = 19;
+constexpr int kPictureNiceness = 10;
 constexpr std::chrono::milliseconds kLeastPictureSpacing{400};
 
 // The picture and the decode generation of the worker thread's current decode, for the
