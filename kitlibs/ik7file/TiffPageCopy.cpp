@@ -1,6 +1,6 @@
 // Copying stored TIFF pages into other TIFFs, as new files or appended.
 #include "KitCall.h"
-#include "StoredTiffPage.h"
+#include "StoredTiffSource.h"
 #include "TiffPageOutput.h"
 
 struct IKTiffSourceRec {

@@ -1,4 +1,4 @@
-#include "StoredTiffPage.h"
+#include "StoredTiffSource.h"
 
 #include "DecodeLimits.h"
 #include "KitCall.h"
