@@ -4,9 +4,11 @@
 #include "RunTasks.h"
 
 #include <algorithm>
+#include <atomic>
 #include <bit>
 #include <cstring>
 #include <limits>
+#include <new>
 #include <thread>
 
 namespace kit {
@@ -234,9 +236,16 @@ bool group4Encode(const BilevelRows& rows, std::vector<std::uint8_t>& out, const
     const std::size_t count =
         threads == 1 ? 1 : std::clamp<std::size_t>(rows.height / minRows, 1, std::size_t(threads) * 4);
     std::vector<Coded> runs(count);
+    std::atomic<bool> failed{false};
     runTasks(count, threads, [&](std::size_t k) {
-        codeRows(rows, rows.height * k / count, rows.height * (k + 1) / count, runs[k]);
+        // No exception may leave a pool thread.
+        try {
+            codeRows(rows, rows.height * k / count, rows.height * (k + 1) / count, runs[k]);
+        } catch (const std::bad_alloc&) {
+            failed = true;
+        }
     });
+    if (failed) return false;
     joinRuns(runs, out);
     return true;
 }
@@ -248,8 +257,16 @@ bool group4EncodeStrips(const std::vector<BilevelRows>& strips, std::vector<std:
     out.resize(strips.size());
     Group4Settings alone = settings;
     alone.threads = 1;
-    runTasks(strips.size(), threadCount(settings), [&](std::size_t i) { group4Encode(strips[i], out[i], alone); });
-    return true;
+    std::atomic<bool> failed{false};
+    runTasks(strips.size(), threadCount(settings), [&](std::size_t i) {
+        try {
+            if (!group4Encode(strips[i], out[i], alone)) failed = true;
+        } catch (const std::bad_alloc&) {
+            failed = true;
+        }
+    });
+    if (failed) out.clear();
+    return !failed;
 }
 
 }  // namespace kit

@@ -27,13 +27,16 @@ struct Group4Settings {
     std::size_t minRows = 64;   // no run of a strip coded on its own is shorter
 };
 
-// Rows no stream can be made of: none, no pixels, rows overlapping, wider than 2^32 - 16.
+// Whether a stream can be made of the rows: not of none, of no pixels, of rows overlapping,
+// of rows wider than 2^32 - 17.
 bool group4Codable(const BilevelRows& rows);
 
-// Codes the rows as one stream into `out`; false (and `out` empty) when they are not codable.
+// Codes the rows as one stream into `out`; false (and `out` empty) when they are not codable
+// or a run of rows found no memory.
 bool group4Encode(const BilevelRows& rows, std::vector<std::uint8_t>& out, const Group4Settings& settings = {});
 
-// Codes each strip as its own stream, strips side by side; false when one is not codable.
+// Codes each strip as its own stream, strips side by side; false (and `out` empty) when one
+// could not be coded.
 bool group4EncodeStrips(const std::vector<BilevelRows>& strips, std::vector<std::vector<std::uint8_t>>& out,
                         const Group4Settings& settings = {});
 
