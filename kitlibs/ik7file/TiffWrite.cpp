@@ -236,8 +236,8 @@ bool encodeGroup4Page(TIFF* tif, const PixelSource& source, const PagePlan& plan
         }
         for (std::size_t s = first; s < last; ++s) {
             std::vector<std::uint8_t>& strip = encoded[s - first];
-            if (TIFFWriteRawStrip(tif, static_cast<std::uint32_t>(s), strip.data(), static_cast<tmsize_t>(strip.size())) < 0)
-                return false;
+            const auto size = static_cast<tmsize_t>(strip.size());
+            if (TIFFWriteRawStrip(tif, static_cast<std::uint32_t>(s), strip.data(), size) < 0) return false;
         }
         if (!progress.report(y1, height)) return false;
     }

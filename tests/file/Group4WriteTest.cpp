@@ -129,7 +129,8 @@ TEST_F(Group4Write, StripsSideBySideAreEachTheirOwnStream) {
     const Bitmap page(333, 101, [](std::size_t x, std::size_t y) { return (x * x + y * 7) % 23 < 9; });
     std::vector<kit::BilevelRows> strips;
     for (std::size_t y = 0, rows = 1; y < page.height; y += rows, rows += 2)
-        strips.push_back({page.bytes.data() + y * page.stride, page.width, std::min(rows, page.height - y), page.stride});
+        strips.push_back(
+            {page.bytes.data() + y * page.stride, page.width, std::min(rows, page.height - y), page.stride});
     std::vector<Bytes> ours;
     ASSERT_TRUE(kit::group4EncodeStrips(strips, ours, {3, 1}));
     ASSERT_EQ(ours.size(), strips.size());
@@ -175,9 +176,8 @@ TEST_F(Group4Write, SavedPagesReadBackAndHoldLibtiffsStrips) {
             // The two polarities load with the dark entry last and first: the saved rows are
             // the loaded bits as they are, and inverted.
             const std::string source = path("source.tif");
-            ASSERT_EQ(shell("convert " + page.imageMagick + " -monochrome -depth 1 -define quantum:polarity=" + polarity +
-                            " -compress None '" + source + "'"),
-                      0)
+            const std::string bilevel = " -monochrome -depth 1 -define quantum:polarity=" + std::string(polarity);
+            ASSERT_EQ(shell("convert " + page.imageMagick + bilevel + " -compress None '" + source + "'"), 0)
                 << page.name;
             KitImage image(loadPage(source));
             ASSERT_NE(image.get(), 0u) << page.name;
