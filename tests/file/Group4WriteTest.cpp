@@ -95,7 +95,7 @@ TEST_F(Group4Write, StreamsAreTheBytesLibtiffCodes) {
         {"dense noise", [](auto x, auto y, auto, auto) { return noise(x, y, 97); }},
         {"checkerboard", [](auto x, auto y, auto, auto) { return (x + y) % 2 == 1; }},
         {"vertical stripes", [](auto x, auto, auto, auto) { return x / 3 % 2 == 1; }},
-        // Edges that move by 0 to 8 pixels from row to row: every vertical code, pass mode.
+        // Edges that shift by other amounts from row to row: vertical, pass and horizontal modes.
         {"slants", [](auto x, auto y, auto, auto) { return (x + y * (y % 9)) / 5 % 3 == 0; }},
         {"one pixel at each edge",
          [](auto x, auto y, auto w, auto h) {
@@ -106,7 +106,7 @@ TEST_F(Group4Write, StreamsAreTheBytesLibtiffCodes) {
     };
     const std::size_t widths[] = {1, 7, 8, 9, 63, 64, 65, 4961, 7003};
     const std::size_t heights[] = {1, 2, 37};
-    // One run of rows; runs of a single row and of a few, joined at every bit offset.
+    // One run of rows; runs of a single row and of a few, joined at whatever bit they end.
     const kit::Group4Settings settings[] = {{1, 64}, {3, 1}, {2, 5}};
     for (const Pattern& pattern : patterns)
         for (const std::size_t width : widths)
