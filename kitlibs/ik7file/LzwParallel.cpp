@@ -1,35 +1,16 @@
 #include "LzwParallel.h"
 
 #include "LzwEncoder.h"
+#include "RunTasks.h"
 
 #include <algorithm>
 #include <atomic>
-#include <functional>
 #include <limits>
-#include <system_error>
 #include <thread>
 
 namespace kit {
 
 namespace {
-
-// Runs work(i) for every i below `count` on up to `threads` threads, the caller one of them.
-// Tasks are taken in order; fewer threads (none could be started) only make it slower.
-void runTasks(std::size_t count, unsigned threads, const std::function<void(std::size_t)>& work) {
-    std::atomic<std::size_t> next{0};
-    auto loop = [&] {
-        for (std::size_t i; (i = next.fetch_add(1)) < count;) work(i);
-    };
-    const std::size_t extra = std::min<std::size_t>(threads, count) - (count > 0 ? 1 : 0);
-    std::vector<std::thread> pool;
-    pool.reserve(extra);
-    try {
-        for (std::size_t i = 0; i < extra; ++i) pool.emplace_back(loop);
-    } catch (const std::system_error&) {
-    }
-    loop();
-    for (std::thread& t : pool) t.join();
-}
 
 LzwStrip roomFor(std::size_t bytes, std::size_t extra = 0) {
     LzwStrip strip;

@@ -1,4 +1,5 @@
 // Encoding an image as one TIFF page, written as a new file or appended to an existing one.
+#include "Group4Encoder.h"
 #include "KitCall.h"
 #include "LzwParallel.h"
 #include "PixelSource.h"
@@ -202,6 +203,47 @@ bool encodeLzwPage(TIFF* tif, const PixelSource& source, const PagePlan& plan, s
     return true;
 }
 
+// A Group 4 page: the strips of a batch are built, coded on every core and written as they are.
+bool encodeGroup4Page(TIFF* tif, const PixelSource& source, const PagePlan& plan, std::size_t rowBytes,
+                      std::uint32_t rowsPerStrip, kit::Progress& progress) {
+    constexpr std::size_t kBatchBytes = std::size_t(4) << 20;
+    const auto height = static_cast<std::uint32_t>(source.height());
+    const std::size_t stripBytes = rowBytes * rowsPerStrip;
+    const std::size_t stripsPerBatch = std::max<std::size_t>(1, kBatchBytes / stripBytes);
+    const std::size_t strips = (height + std::size_t(rowsPerStrip) - 1) / rowsPerStrip;
+    const std::size_t batchRows = std::min<std::size_t>(height, stripsPerBatch * rowsPerStrip);
+    std::vector<std::uint8_t> batch(rowBytes * batchRows);
+    std::vector<std::uint8_t> unused;
+    std::vector<kit::BilevelRows> inputs;
+    std::vector<std::vector<std::uint8_t>> encoded;
+    for (std::size_t first = 0; first < strips; first += stripsPerBatch) {
+        const std::size_t last = std::min(strips, first + stripsPerBatch);
+        const std::size_t y0 = first * rowsPerStrip;
+        const std::size_t y1 = std::min<std::size_t>(height, last * rowsPerStrip);
+        for (std::size_t y = y0; y < y1; ++y)
+            pageRow(source, plan, static_cast<std::int32_t>(y), batch.data() + (y - y0) * rowBytes, unused);
+        inputs.clear();
+        for (std::size_t s = first; s < last; ++s) {
+            const std::size_t rows = std::min<std::size_t>(rowsPerStrip, height - s * rowsPerStrip);
+            inputs.push_back({batch.data() + (s - first) * stripBytes, static_cast<std::size_t>(source.width()), rows,
+                              rowBytes});
+        }
+        if (inputs.size() == 1) {
+            encoded.resize(1);
+            if (!kit::group4Encode(inputs[0], encoded[0])) return false;
+        } else if (!kit::group4EncodeStrips(inputs, encoded)) {
+            return false;
+        }
+        for (std::size_t s = first; s < last; ++s) {
+            std::vector<std::uint8_t>& strip = encoded[s - first];
+            const auto size = static_cast<tmsize_t>(strip.size());
+            if (TIFFWriteRawStrip(tif, static_cast<std::uint32_t>(s), strip.data(), size) < 0) return false;
+        }
+        if (!progress.report(y1, height)) return false;
+    }
+    return true;
+}
+
 // Encodes the page into an open file strip by strip; false on a write failure or a stop answer.
 bool encodePage(TIFF* tif, const PixelSource& source, int compression, const PagePlan& plan, const char* comment,
                 bool oneStrip, kit::Progress& progress) {
@@ -214,6 +256,8 @@ bool encodePage(TIFF* tif, const PixelSource& source, int compression, const Pag
     rowsPerStrip = std::clamp<std::uint32_t>(rowsPerStrip, 1, height);
     if (compression == kLzw)
         return encodeLzwPage(tif, source, plan, static_cast<std::size_t>(rowBytes), rowsPerStrip, progress);
+    if (compression == kGroup4)
+        return encodeGroup4Page(tif, source, plan, static_cast<std::size_t>(rowBytes), rowsPerStrip, progress);
     // One row more than a strip, so that a CMYK row may be built in place wider than it ends.
     std::vector<std::uint8_t> strip(static_cast<std::size_t>(rowBytes) * rowsPerStrip +
                                     static_cast<std::size_t>(source.width()) * 4);
