@@ -4,6 +4,7 @@
 #include "Progress.h"
 
 #include <cstdio>
+#include <utility>
 #include <vector>
 
 #include <fcntl.h>
@@ -22,13 +23,16 @@ AtomicOutput::AtomicOutput(const char* target) : target_(target ? target : "") {
     // The new file keeps the permissions of the one it replaces, or gets the usual ones.
     struct stat existing {};
     ::fchmod(fd, ::stat(target_.c_str(), &existing) == 0 ? (existing.st_mode & 07777) : 0644);
-    ::close(fd);
+    fd_ = fd;
     temp_ = name.data();
 }
 
 AtomicOutput::~AtomicOutput() {
+    if (fd_ >= 0) ::close(fd_);
     if (!temp_.empty()) ::unlink(temp_.c_str());
 }
+
+int AtomicOutput::takeDescriptor() { return std::exchange(fd_, -1); }
 
 bool AtomicOutput::commit() {
     if (temp_.empty()) return false;
@@ -51,8 +55,12 @@ bool AtomicOutput::commit() {
 IKBOOL writeWholeFile(const char* path, const std::function<bool(std::FILE*)>& write, const Progress* progress) {
     AtomicOutput output(path);
     if (!output.ready()) return fail(IK_ERR_FILE_OPEN, IK_FALSE);
-    std::FILE* file = std::fopen(output.path(), "wb");
-    if (!file) return fail(IK_ERR_FILE_OPEN, IK_FALSE);
+    const int fd = output.takeDescriptor();
+    std::FILE* file = fd >= 0 ? ::fdopen(fd, "wb") : nullptr;
+    if (!file) {
+        if (fd >= 0) ::close(fd);
+        return fail(IK_ERR_FILE_OPEN, IK_FALSE);
+    }
     const bool written = write(file);
     const bool closed = std::fclose(file) == 0;
     if (!written || !closed) return fail(progress && progress->stopped() ? IK_ERR_CANCELLED : IK_ERR_FILE_WRITE, IK_FALSE);

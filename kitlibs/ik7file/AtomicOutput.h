@@ -22,6 +22,10 @@ public:
     bool ready() const { return !temp_.empty(); }
     // The path the codec writes to.
     const char* path() const { return temp_.c_str(); }
+    // The temporary file, open for writing at its start; the caller closes it. Writing
+    // through it instead of opening the path again spares the file an emptying, after which
+    // the system would push it to the disk when it is closed. -1 once taken.
+    int takeDescriptor();
     // Renames the temporary file to the target, flushing it to disk first when it replaces
     // an existing file.
     bool commit();
@@ -29,6 +33,7 @@ public:
 private:
     std::string target_;
     std::string temp_;
+    int fd_ = -1;
 };
 
 class Progress;

@@ -6,6 +6,8 @@
 #include "TiffChain.h"
 #include "TiffHandle.h"
 
+#include <unistd.h>
+
 namespace kit {
 namespace {
 
@@ -33,8 +35,12 @@ IKBOOL appendPage(const char* path, const TiffPageWriter& writer, Progress& prog
 IKBOOL writeNewFile(const char* path, const TiffPageWriter& writer, Progress& progress) {
     AtomicOutput output(path);
     if (!output.ready()) return fail(IK_ERR_FILE_OPEN, IK_FALSE);
-    TiffPtr tif = openTiff(output.path(), "w");
-    if (!tif) return fail(IK_ERR_FILE_OPEN, IK_FALSE);
+    const int fd = output.takeDescriptor();
+    TiffPtr tif = fd >= 0 ? openTiffDescriptor(fd, output.path(), "w") : nullptr;
+    if (!tif) {
+        if (fd >= 0) ::close(fd);
+        return fail(IK_ERR_FILE_OPEN, IK_FALSE);
+    }
     const std::uint16_t status = writeDirectory(tif.get(), writer, progress);
     tif.reset();
     if (status != IK_OK) return fail(status, IK_FALSE);

@@ -2,6 +2,10 @@
 // with ImageMagick's reading, and our own files read back by ImageMagick.
 #include "FileFixture.h"
 
+#include <QDir>
+
+#include <cstdint>
+
 using namespace Ikdllprocs;
 
 namespace {
@@ -165,3 +169,43 @@ TEST_F(Formats, OurFilesReadBackInImageMagick) {
 }
 
 }  // namespace
+
+namespace {
+
+// Descriptors the process holds.
+int openDescriptors() {
+    return static_cast<int>(QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::Files | QDir::System).size());
+}
+
+std::int32_t stopAtOnce(std::int32_t) { return 0; }
+
+}  // namespace
+
+// Saves write through the descriptor of their temporary file; finished, stopped or refused,
+// none is left open.
+TEST_F(Formats, SavingLeavesNoFileOpen) {
+    KitImage colour(IkCreateImage(300, 200, 24, 90, 160, 220, 0, 0, 0, 0));
+    ASSERT_NE(colour.get(), 0u);
+    const IKHANDLE image = colour.get();
+    const std::string tiff = path("page.tif");
+    const int before = openDescriptors();
+    for (IKPROGRESSPROC progress : {IKPROGRESSPROC(nullptr), IKPROGRESSPROC(stopAtOnce)}) {
+        const bool stopped = progress != nullptr;
+        SCOPED_TRACE(stopped ? "stopped" : "finished");
+        const std::string prefix = stopped ? "stopped-" : "";
+        EXPECT_NE(IkTiffFileSave(path(prefix + "new.tif").c_str(), image, 6, 0, IK_FALSE, "", IK_TRUE, progress, "", "", ""),
+                  stopped);
+        EXPECT_NE(IkJpegFileSave(path(prefix + "new.jpg").c_str(), image, 0, 80, 0, "", progress, "", "", ""), stopped);
+        EXPECT_NE(IkPngFileSaveEx(path(prefix + "new.png").c_str(), image, IK_FALSE, IK_FALSE, 0, 0, 0, IK_FALSE, "", progress,
+                                  "", "", ""),
+                  stopped);
+        EXPECT_NE(IkBmpFileSave(path(prefix + "new.bmp").c_str(), image, IK_FALSE, progress, "", "", ""), stopped);
+    }
+    // A file replaced, a page copied into a new file, and a save the writer refuses.
+    ASSERT_TRUE(IkTiffFileSave(tiff.c_str(), image, 0, 0, IK_FALSE, "", IK_TRUE, nullptr, "", "", ""));
+    EXPECT_TRUE(IkTiffFileSave(tiff.c_str(), image, 6, 0, IK_FALSE, "", IK_TRUE, nullptr, "", "", ""));
+    EXPECT_TRUE(IkTiffPageCopy(tiff.c_str(), 0, path("copy.tif").c_str(), IK_FALSE, nullptr, nullptr, "", "", ""));
+    EXPECT_FALSE(IkTiffFileSave(path("g4.tif").c_str(), image, 4, 0, IK_FALSE, "", IK_TRUE, nullptr, "", "", ""));
+    EXPECT_EQ(openDescriptors(), before);
+    EXPECT_EQ(shell("test ! -e '" + path("stopped-new.tif") + "' && test ! -e '" + path("stopped-new.jpg") + "'"), 0);
+}
