@@ -58,6 +58,17 @@ const QString& fixtureDir() {
 
 QString fixture(const char* name) { return fixtureDir() + u'/' + QString::fromLatin1(name); }
 
+// The output of the run before is gone and every file written before is on the disk when a
+// timed run starts, so that neither removing nor writing back earlier files falls into it.
+void settleDisk() { ::sync(); }
+
+void clearOutput(benchmark::State& state, const QString& output) {
+    state.PauseTiming();
+    QFile::remove(output);
+    settleDisk();
+    state.ResumeTiming();
+}
+
 bool shell(const QString& command) { return QProcess::execute(QStringLiteral("sh"), {QStringLiteral("-c"), command}) == 0; }
 
 // ImageMagick keeps every page of a run in its pixel cache; its stock resource policy is too
@@ -146,7 +157,10 @@ int pagesOf(const QString& tiff) {
 
 void BM_BuildColourJpegToLzw(benchmark::State& state) {
     const QString out = fixture("out-lzw.tif");
-    for (auto _ : state) runBuild(fixture("colour.jpg"), int(state.range(0)), 7, out);
+    for (auto _ : state) {
+        clearOutput(state, out);
+        runBuild(fixture("colour.jpg"), int(state.range(0)), 7, out);
+    }
     if (pagesOf(out) != state.range(0)) state.SkipWithError("wrong page count");
 }
 
@@ -155,7 +169,7 @@ void BM_ImageMagickColourJpegToLzw(benchmark::State& state) {
     for (int i = 0; i < state.range(0); ++i) inputs += fixture("colour.jpg") + u' ';
     const QString out = fixture("im-lzw.tif");
     for (auto _ : state) {
-        QFile::remove(out);
+        clearOutput(state, out);
         shell(QStringLiteral("convert ") + inputs + QStringLiteral("-compress LZW ") + out);
     }
     if (pagesOf(out) != state.range(0)) state.SkipWithError("wrong page count");
@@ -163,7 +177,10 @@ void BM_ImageMagickColourJpegToLzw(benchmark::State& state) {
 
 void BM_BuildBilevelPngToGroup4(benchmark::State& state) {
     const QString out = fixture("out-g4.tif");
-    for (auto _ : state) runBuild(fixture("bilevel.png"), int(state.range(0)), 5, out);
+    for (auto _ : state) {
+        clearOutput(state, out);
+        runBuild(fixture("bilevel.png"), int(state.range(0)), 5, out);
+    }
     if (pagesOf(out) != state.range(0)) state.SkipWithError("wrong page count");
 }
 
@@ -172,15 +189,11 @@ void BM_ImageMagickBilevelPngToGroup4(benchmark::State& state) {
     for (int i = 0; i < state.range(0); ++i) inputs += fixture("bilevel.png") + u' ';
     const QString out = fixture("im-g4.tif");
     for (auto _ : state) {
-        QFile::remove(out);
+        clearOutput(state, out);
         shell(QStringLiteral("convert ") + inputs + QStringLiteral("-compress Group4 ") + out);
     }
     if (pagesOf(out) != state.range(0)) state.SkipWithError("wrong page count");
 }
-
-// The files of the run before are on the disk before a split starts, so that writing them
-// back does not fall into the next split's time.
-void settleDisk() { ::sync(); }
 
 void splitBench(benchmark::State& state, const char* source) {
     const QString folder = fixture("split-out");
