@@ -4,6 +4,7 @@
 #include "browse/IkThumbMaker.h"
 #include "browse/SlideGeometry.h"
 
+#include <algorithm>
 #include <chrono>
 
 #include <sys/resource.h>
@@ -14,6 +15,7 @@ namespace app {
 namespace {
 
 constexpr int kPictureNiceness = 10;
+constexpr std::chrono::milliseconds kPictureDelay{100};
 constexpr std::chrono::milliseconds kLeastPictureSpacing{400};
 
 // The picture and the decode generation of the worker thread's current decode, for the
@@ -77,6 +79,7 @@ PagePicture::~PagePicture() {
 void PagePicture::request(const QString& path, int page, QSize area) {
     {
         std::lock_guard guard(mutex_);
+        if (!waiting_) waitingSince_ = std::chrono::steady_clock::now();
         waiting_ = Request{path, page, area};
         if (!worker_.joinable()) worker_ = std::thread(&PagePicture::run, this);
     }
@@ -116,9 +119,12 @@ void PagePicture::run() {
     std::optional<std::chrono::steady_clock::time_point> lastStart;
     for (;;) {
         wake_.wait(lock, [this] { return stopping_ || waiting_; });
-        // Pictures follow one another no faster than a person could look at them; the
-        // newest request made meanwhile is the one decoded.
-        if (lastStart) wake_.wait_until(lock, *lastStart + kLeastPictureSpacing, [this] { return stopping_; });
+        // A picture waits a moment, so that a run over before anyone could look at it
+        // costs no decoding, and pictures follow one another no faster than a person could
+        // look at them; the newest request made meanwhile is the one decoded.
+        auto start = waitingSince_ + kPictureDelay;
+        if (lastStart) start = std::max(start, *lastStart + kLeastPictureSpacing);
+        wake_.wait_until(lock, start, [this] { return stopping_ || !waiting_; });
         if (stopping_) break;
         if (!waiting_) continue;
         lastStart = std::chrono::steady_clock::now();

@@ -11,6 +11,7 @@
 #include <QString>
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
@@ -58,9 +59,10 @@ private:
     static std::int32_t keepGoing(std::int32_t percent);
 
     Ready ready_;
-    mutable std::mutex mutex_;  // guards waiting_, decoding_, finished_ and stopping_
+    mutable std::mutex mutex_;  // guards waiting_, waitingSince_, decoding_, finished_ and stopping_
     std::condition_variable wake_;
     std::optional<Request> waiting_;
+    std::chrono::steady_clock::time_point waitingSince_;  // when the waiting request came
     bool decoding_ = false;
     IKHANDLE finished_ = 0;
     bool stopping_ = false;
