@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 #include <span>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -166,9 +167,15 @@ void pageRow(const PixelSource& source, const PagePlan& plan, std::int32_t y, st
     }
 }
 
-// An LZW page: the strips of a batch are built, encoded on every core and written as they are.
-bool encodeLzwPage(TIFF* tif, const PixelSource& source, const PagePlan& plan, std::size_t rowBytes,
-                   std::uint32_t rowsPerStrip, kit::Progress& progress) {
+// The strips of a batch: each one's first row and row count.
+using StripRows = std::vector<std::pair<const std::uint8_t*, std::size_t>>;
+
+// A page coded by the kit's own coders: its strips go in batches of about 4 MB of rows, each
+// batch's rows built, coded on every core by `code(strips, coded)` (one input per strip:
+// its first row and its row count) and written as they are.
+template <typename Coded, typename Code, typename Bytes>
+bool encodeStripBatches(TIFF* tif, const PixelSource& source, const PagePlan& plan, std::size_t rowBytes,
+                        std::uint32_t rowsPerStrip, kit::Progress& progress, const Code& code, const Bytes& bytesOf) {
     constexpr std::size_t kBatchBytes = std::size_t(4) << 20;
     const auto height = static_cast<std::uint32_t>(source.height());
     const std::size_t stripBytes = rowBytes * rowsPerStrip;
@@ -178,8 +185,8 @@ bool encodeLzwPage(TIFF* tif, const PixelSource& source, const PagePlan& plan, s
     // One row more, so that a CMYK row may be built in place wider than it ends.
     std::vector<std::uint8_t> batch(rowBytes * batchRows + static_cast<std::size_t>(source.width()) * 4);
     std::vector<std::uint8_t> rgb(static_cast<std::size_t>(source.width()) * 3);
-    std::vector<std::span<const std::uint8_t>> inputs;
-    std::vector<kit::LzwStrip> encoded;
+    StripRows inputs;
+    std::vector<Coded> coded;
     for (std::size_t first = 0; first < strips; first += stripsPerBatch) {
         const std::size_t last = std::min(strips, first + stripsPerBatch);
         const std::size_t y0 = first * rowsPerStrip;
@@ -187,15 +194,13 @@ bool encodeLzwPage(TIFF* tif, const PixelSource& source, const PagePlan& plan, s
         for (std::size_t y = y0; y < y1; ++y)
             pageRow(source, plan, static_cast<std::int32_t>(y), batch.data() + (y - y0) * rowBytes, rgb);
         inputs.clear();
+        for (std::size_t s = first; s < last; ++s)
+            inputs.emplace_back(batch.data() + (s - first) * stripBytes,
+                                std::min<std::size_t>(rowsPerStrip, height - s * rowsPerStrip));
+        if (!code(inputs, coded)) return false;
         for (std::size_t s = first; s < last; ++s) {
-            const std::size_t rows = std::min<std::size_t>(rowsPerStrip, height - s * rowsPerStrip);
-            inputs.emplace_back(batch.data() + (s - first) * stripBytes, rows * rowBytes);
-        }
-        if (!kit::lzwEncodeStrips(inputs, encoded)) return false;
-        for (std::size_t s = first; s < last; ++s) {
-            const kit::LzwStrip& strip = encoded[s - first];
-            if (TIFFWriteRawStrip(tif, static_cast<std::uint32_t>(s), strip.bytes.get(),
-                                  static_cast<tmsize_t>(strip.size)) < 0)
+            const auto [data, size] = bytesOf(coded[s - first]);
+            if (TIFFWriteRawStrip(tif, static_cast<std::uint32_t>(s), data, static_cast<tmsize_t>(size)) < 0)
                 return false;
         }
         if (!progress.report(y1, height)) return false;
@@ -203,45 +208,33 @@ bool encodeLzwPage(TIFF* tif, const PixelSource& source, const PagePlan& plan, s
     return true;
 }
 
-// A Group 4 page: the strips of a batch are built, coded on every core and written as they are.
+bool encodeLzwPage(TIFF* tif, const PixelSource& source, const PagePlan& plan, std::size_t rowBytes,
+                   std::uint32_t rowsPerStrip, kit::Progress& progress) {
+    std::vector<std::span<const std::uint8_t>> inputs;
+    return encodeStripBatches<kit::LzwStrip>(
+        tif, source, plan, rowBytes, rowsPerStrip, progress,
+        [&](const StripRows& strips, std::vector<kit::LzwStrip>& coded) {
+            inputs.clear();
+            for (const auto& [rows, count] : strips) inputs.emplace_back(rows, count * rowBytes);
+            return kit::lzwEncodeStrips(inputs, coded);
+        },
+        [](kit::LzwStrip& strip) { return std::pair<void*, std::size_t>(strip.bytes.get(), strip.size); });
+}
+
 bool encodeGroup4Page(TIFF* tif, const PixelSource& source, const PagePlan& plan, std::size_t rowBytes,
                       std::uint32_t rowsPerStrip, kit::Progress& progress) {
-    constexpr std::size_t kBatchBytes = std::size_t(4) << 20;
-    const auto height = static_cast<std::uint32_t>(source.height());
-    const std::size_t stripBytes = rowBytes * rowsPerStrip;
-    const std::size_t stripsPerBatch = std::max<std::size_t>(1, kBatchBytes / stripBytes);
-    const std::size_t strips = (height + std::size_t(rowsPerStrip) - 1) / rowsPerStrip;
-    const std::size_t batchRows = std::min<std::size_t>(height, stripsPerBatch * rowsPerStrip);
-    std::vector<std::uint8_t> batch(rowBytes * batchRows);
-    std::vector<std::uint8_t> unused;
     std::vector<kit::BilevelRows> inputs;
-    std::vector<std::vector<std::uint8_t>> encoded;
-    for (std::size_t first = 0; first < strips; first += stripsPerBatch) {
-        const std::size_t last = std::min(strips, first + stripsPerBatch);
-        const std::size_t y0 = first * rowsPerStrip;
-        const std::size_t y1 = std::min<std::size_t>(height, last * rowsPerStrip);
-        for (std::size_t y = y0; y < y1; ++y)
-            pageRow(source, plan, static_cast<std::int32_t>(y), batch.data() + (y - y0) * rowBytes, unused);
-        inputs.clear();
-        for (std::size_t s = first; s < last; ++s) {
-            const std::size_t rows = std::min<std::size_t>(rowsPerStrip, height - s * rowsPerStrip);
-            inputs.push_back({batch.data() + (s - first) * stripBytes, static_cast<std::size_t>(source.width()), rows,
-                              rowBytes});
-        }
-        if (inputs.size() == 1) {
-            encoded.resize(1);
-            if (!kit::group4Encode(inputs[0], encoded[0])) return false;
-        } else if (!kit::group4EncodeStrips(inputs, encoded)) {
-            return false;
-        }
-        for (std::size_t s = first; s < last; ++s) {
-            std::vector<std::uint8_t>& strip = encoded[s - first];
-            const auto size = static_cast<tmsize_t>(strip.size());
-            if (TIFFWriteRawStrip(tif, static_cast<std::uint32_t>(s), strip.data(), size) < 0) return false;
-        }
-        if (!progress.report(y1, height)) return false;
-    }
-    return true;
+    const auto width = static_cast<std::size_t>(source.width());
+    return encodeStripBatches<std::vector<std::uint8_t>>(
+        tif, source, plan, rowBytes, rowsPerStrip, progress,
+        [&](const StripRows& strips, std::vector<std::vector<std::uint8_t>>& coded) {
+            inputs.clear();
+            for (const auto& [rows, count] : strips) inputs.push_back({rows, width, count, rowBytes});
+            if (inputs.size() > 1) return kit::group4EncodeStrips(inputs, coded);
+            coded.resize(1);
+            return kit::group4Encode(inputs[0], coded[0]);
+        },
+        [](std::vector<std::uint8_t>& strip) { return std::pair<void*, std::size_t>(strip.data(), strip.size()); });
 }
 
 // Encodes the page into an open file strip by strip; false on a write failure or a stop answer.
