@@ -3,25 +3,18 @@
 // core and on one; then strips of about 8 KB; then the page saved through IKTiffFileSave.
 // Two pages: ImageMagick's hexagons pattern and lines of printed text. Counters: the strip
 // bytes, and the processor time of all threads per page.
+#include "CoderBench.h"
 #include "Group4Encoder.h"
-#include "IkAttachment.h"
-#include "Ikdllprocs.h"
 
 #include <QTemporaryDir>
-#include <benchmark/benchmark.h>
-#include <tiffio.h>
 
-#include <sys/resource.h>
-
-#include <cstdlib>
-#include <fstream>
-#include <iterator>
+#include <algorithm>
 #include <string>
 #include <vector>
 
-using namespace Ikdllprocs;
-
 namespace {
+
+using namespace coderbench;
 
 constexpr std::uint32_t kWidth = 4960, kHeight = 7016;
 constexpr std::size_t kRowBytes = (kWidth + 7) / 8;
@@ -39,20 +32,15 @@ struct Fixtures {
         const std::string base = dir.path().toStdString();
         output = base + "/out.tif";
         make(hexagons, base + "/hexagons", "pattern:hexagons");
-        std::string lines = "xc:white -font DejaVu-Sans -pointsize 90";
-        for (int y = 500; y < 6700; y += 140)
-            lines += " -annotate +400+" + std::to_string(y) +
-                     " 'Lorem ipsum dolor sit amet, consectetur adipiscing elit, sed do eiusmod'";
-        make(text, base + "/text", lines);
+        make(text, base + "/text",
+             textLines("-font DejaVu-Sans -pointsize 90", 400, 500, 6700, 140,
+                       "Lorem ipsum dolor sit amet, consectetur adipiscing elit, sed do eiusmod"));
     }
-    void make(Page& page, const std::string& name, const std::string& content) {
+    static void make(Page& page, const std::string& name, const std::string& content) {
         page.tiff = name + ".tif";
-        const std::string size = std::to_string(kWidth) + "x" + std::to_string(kHeight);
-        std::system(("convert -size " + size + " " + content + " -monochrome -depth 1 -density 600 -units "
-                     "PixelsPerInch -compress None '" + page.tiff + "'").c_str());
-        std::system(("convert '" + page.tiff + "' -negate -depth 1 gray:'" + name + ".bits'").c_str());
-        std::ifstream in(name + ".bits", std::ios::binary);
-        page.rows.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        page.rows = makePage("-size " + std::to_string(kWidth) + "x" + std::to_string(kHeight) + " " + content +
+                                 " -monochrome -depth 1 -density 600 -units PixelsPerInch -compress None",
+                             page.tiff, "-negate -depth 1", "gray");
     }
 };
 
@@ -63,49 +51,31 @@ Fixtures& fixtures() {
 
 // Writes the page as strips of `rows` rows, coded by libtiff or by the kit's coder.
 std::uint64_t writePage(const std::vector<std::uint8_t>& page, std::uint32_t rows, bool ours, unsigned threads) {
-    TIFF* tif = TIFFOpen(fixtures().output.c_str(), "w");
+    TIFF* tif = openPage(fixtures().output, {kWidth, kHeight, 1, 1, PHOTOMETRIC_MINISWHITE, COMPRESSION_CCITTFAX4}, rows);
     if (!tif) return 0;
-    TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, kWidth);
-    TIFFSetField(tif, TIFFTAG_IMAGELENGTH, kHeight);
-    TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 1);
-    TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, 1);
-    TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISWHITE);
-    TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
-    TIFFSetField(tif, TIFFTAG_COMPRESSION, COMPRESSION_CCITTFAX4);
-    TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, rows);
     std::vector<kit::BilevelRows> inputs;
     for (std::uint32_t y = 0; y < kHeight; y += rows)
         inputs.push_back({page.data() + y * kRowBytes, kWidth, std::min(rows, kHeight - y), kRowBytes});
     std::uint64_t total = 0;
     if (ours) {
         std::vector<std::vector<std::uint8_t>> strips;
+        bool coded = true;
         if (inputs.size() == 1) {
             strips.resize(1);
-            if (!kit::group4Encode(inputs[0], strips[0], {threads, 64})) return 0;
-        } else if (!kit::group4EncodeStrips(inputs, strips, {threads, 64})) {
-            return 0;
+            coded = kit::group4Encode(inputs[0], strips[0], {threads, 64});
+        } else {
+            coded = kit::group4EncodeStrips(inputs, strips, {threads, 64});
         }
-        for (std::size_t s = 0; s < strips.size(); ++s) {
-            TIFFWriteRawStrip(tif, static_cast<std::uint32_t>(s), strips[s].data(), tmsize_t(strips[s].size()));
-            total += strips[s].size();
-        }
+        std::vector<std::pair<const void*, std::size_t>> written;
+        for (const auto& strip : strips) written.emplace_back(strip.data(), strip.size());
+        if (coded) total = writeCodedStrips(tif, written);
     } else {
-        for (std::size_t s = 0; s < inputs.size(); ++s) {
-            TIFFWriteEncodedStrip(tif, static_cast<std::uint32_t>(s), const_cast<std::uint8_t*>(inputs[s].data),
-                                  tmsize_t(inputs[s].height * kRowBytes));
-            total += TIFFGetStrileByteCount(tif, static_cast<std::uint32_t>(s));
-        }
+        std::vector<std::pair<const std::uint8_t*, std::size_t>> strips;
+        for (const kit::BilevelRows& strip : inputs) strips.emplace_back(strip.data, strip.height * kRowBytes);
+        total = writeLibtiffStrips(tif, strips);
     }
     TIFFClose(tif);
     return total;
-}
-
-// Processor seconds of every thread of the process so far.
-double processSeconds() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
 bool pageMissing(benchmark::State& state, const Page& page) {
@@ -114,43 +84,24 @@ bool pageMissing(benchmark::State& state, const Page& page) {
     return true;
 }
 
-// Counters: the strip bytes, and the processor milliseconds per page of all threads.
 void encode(benchmark::State& state, const Page& page, std::uint32_t rows, bool ours, unsigned threads = 0) {
     if (pageMissing(state, page)) return;
-    std::uint64_t bytes = 0;
-    const double before = processSeconds();
-    for (auto _ : state) bytes = writePage(page.rows, rows, ours, threads);
-    state.counters["strip_bytes"] = double(bytes);
-    state.counters["cpu_ms_all_threads"] = (processSeconds() - before) * 1000 / double(state.iterations());
+    measureCoding(state, [&] { return writePage(page.rows, rows, ours, threads); });
 }
 
 // The page coded in memory only, no file.
 void codeOnly(benchmark::State& state, const Page& page, unsigned threads) {
     if (pageMissing(state, page)) return;
     std::vector<std::uint8_t> out;
-    const double before = processSeconds();
-    for (auto _ : state) {
+    measureCoding(state, [&] {
         kit::group4Encode({page.rows.data(), kWidth, kHeight, kRowBytes}, out, {threads, 64});
         benchmark::DoNotOptimize(out.data());
-    }
-    state.counters["strip_bytes"] = double(out.size());
-    state.counters["cpu_ms_all_threads"] = (processSeconds() - before) * 1000 / double(state.iterations());
+        return std::uint64_t(out.size());
+    });
 }
 
 void save(benchmark::State& state, const Page& page, bool oneStrip) {
-    IkAttachment attachment(vikGroupMain);
-    const IKHANDLE image = IkFileLoad(page.tiff.c_str(), 0, 0, 0, nullptr, "", "", "");
-    if (!image) {
-        state.SkipWithError("no page");
-        return;
-    }
-    for (auto _ : state)
-        if (!IkTiffFileSave(fixtures().output.c_str(), image, 4, 0, IK_FALSE, "", oneStrip ? IK_TRUE : IK_FALSE,
-                            nullptr, "", "", "")) {
-            state.SkipWithError("save failed");
-            break;
-        }
-    IkFreeMemory(image);
+    saveRepeatedly(state, page.tiff, fixtures().output, 4, oneStrip);
 }
 
 void HexagonsOneStrip_Ours(benchmark::State& s) { encode(s, fixtures().hexagons, kHeight, true); }

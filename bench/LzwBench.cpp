@@ -3,26 +3,19 @@
 // TIFF file; then the page saved through IKTiffFileSave. Two pages: a decoded JPEG photo and
 // a decoded JPEG of printed text. Counters: the strip bytes, and the processor time of all
 // threads per page (steadier than the wall time on a busy machine).
-#include "IkAttachment.h"
-#include "Ikdllprocs.h"
+#include "CoderBench.h"
 #include "LzwParallel.h"
 
 #include <QTemporaryDir>
-#include <benchmark/benchmark.h>
-#include <tiffio.h>
 
-#include <sys/resource.h>
-
-#include <cstdlib>
-#include <fstream>
+#include <algorithm>
 #include <span>
-#include <iterator>
 #include <string>
 #include <vector>
 
-using namespace Ikdllprocs;
-
 namespace {
+
+using namespace coderbench;
 
 constexpr std::uint32_t kWidth = 2480, kHeight = 3508;
 
@@ -39,19 +32,16 @@ struct Fixtures {
         const std::string base = dir.path().toStdString();
         output = base + "/out.tif";
         make(photo, base + "/photo", "-seed 4 plasma:");
-        std::string lines = "xc:white -fill black -pointsize 36";
-        for (int y = 300; y < 3300; y += 45)
-            lines += " -annotate +200+" + std::to_string(y) +
-                     " 'Lorem ipsum dolor sit amet, consectetur adipiscing elit, sed do eiusmod tempor'";
-        make(text, base + "/text", lines + " -attenuate 0.2 +noise Gaussian");
+        make(text, base + "/text",
+             textLines("-fill black -pointsize 36", 200, 300, 3300, 45,
+                       "Lorem ipsum dolor sit amet, consectetur adipiscing elit, sed do eiusmod tempor") +
+                 " -attenuate 0.2 +noise Gaussian");
     }
-    void make(Page& page, const std::string& name, const std::string& content) {
+    static void make(Page& page, const std::string& name, const std::string& content) {
         page.jpeg = name + ".jpg";
-        const std::string size = std::to_string(kWidth) + "x" + std::to_string(kHeight);
-        std::system(("convert -size " + size + " " + content + " -quality 85 -density 300 '" + page.jpeg + "'").c_str());
-        std::system(("convert '" + page.jpeg + "' -depth 8 rgb:'" + name + ".rgb'").c_str());
-        std::ifstream in(name + ".rgb", std::ios::binary);
-        page.rgb.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        page.rgb = makePage("-size " + std::to_string(kWidth) + "x" + std::to_string(kHeight) + " " + content +
+                                " -quality 85 -density 300",
+                            page.jpeg, "-depth 8", "rgb");
     }
 };
 
@@ -63,16 +53,8 @@ Fixtures& fixtures() {
 // Writes the page as strips of `rows` rows, encoded by libtiff or by the kit's
 // encoder on `threads` threads.
 std::uint64_t writePage(const std::vector<std::uint8_t>& rgb, std::uint32_t rows, bool ours, unsigned threads) {
-    TIFF* tif = TIFFOpen(fixtures().output.c_str(), "w");
+    TIFF* tif = openPage(fixtures().output, {kWidth, kHeight, 8, 3, PHOTOMETRIC_RGB, COMPRESSION_LZW}, rows);
     if (!tif) return 0;
-    TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, kWidth);
-    TIFFSetField(tif, TIFFTAG_IMAGELENGTH, kHeight);
-    TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 8);
-    TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, 3);
-    TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB);
-    TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
-    TIFFSetField(tif, TIFFTAG_COMPRESSION, COMPRESSION_LZW);
-    TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, rows);
     const std::size_t rowBytes = std::size_t(kWidth) * 3;
     std::uint64_t total = 0;
     std::vector<std::span<const std::uint8_t>> inputs;
@@ -80,28 +62,18 @@ std::uint64_t writePage(const std::vector<std::uint8_t>& rgb, std::uint32_t rows
         inputs.emplace_back(rgb.data() + y * rowBytes, std::min(rows, kHeight - y) * rowBytes);
     if (ours) {
         std::vector<kit::LzwStrip> strips;
-        if (!kit::lzwEncodeStrips(inputs, strips, {threads, std::size_t(1) << 19, 0})) return 0;
-        for (std::size_t s = 0; s < strips.size(); ++s) {
-            TIFFWriteRawStrip(tif, static_cast<std::uint32_t>(s), strips[s].bytes.get(), tmsize_t(strips[s].size));
-            total += strips[s].size;
+        if (kit::lzwEncodeStrips(inputs, strips, {threads, std::size_t(1) << 19, 0})) {
+            std::vector<std::pair<const void*, std::size_t>> written;
+            for (const kit::LzwStrip& strip : strips) written.emplace_back(strip.bytes.get(), strip.size);
+            total = writeCodedStrips(tif, written);
         }
     } else {
-        for (std::size_t s = 0; s < inputs.size(); ++s) {
-            TIFFWriteEncodedStrip(tif, static_cast<std::uint32_t>(s), const_cast<std::uint8_t*>(inputs[s].data()),
-                                  tmsize_t(inputs[s].size()));
-            total += TIFFGetStrileByteCount(tif, static_cast<std::uint32_t>(s));
-        }
+        std::vector<std::pair<const std::uint8_t*, std::size_t>> strips;
+        for (const auto& strip : inputs) strips.emplace_back(strip.data(), strip.size());
+        total = writeLibtiffStrips(tif, strips);
     }
     TIFFClose(tif);
     return total;
-}
-
-// Processor seconds of every thread of the process so far.
-double processSeconds() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
 // Counters: the strip bytes, and the processor milliseconds per page of all threads.
@@ -110,27 +82,11 @@ void encode(benchmark::State& state, const Page& page, std::uint32_t rows, bool 
         state.SkipWithError("no page");
         return;
     }
-    std::uint64_t bytes = 0;
-    const double before = processSeconds();
-    for (auto _ : state) bytes = writePage(page.rgb, rows, ours, threads);
-    state.counters["strip_bytes"] = double(bytes);
-    state.counters["cpu_ms_all_threads"] = (processSeconds() - before) * 1000 / double(state.iterations());
+    measureCoding(state, [&] { return writePage(page.rgb, rows, ours, threads); });
 }
 
 void save(benchmark::State& state, const Page& page, bool oneStrip) {
-    IkAttachment attachment(vikGroupMain);
-    const IKHANDLE image = IkFileLoad(page.jpeg.c_str(), 0, 0, 0, nullptr, "", "", "");
-    if (!image) {
-        state.SkipWithError("no page");
-        return;
-    }
-    for (auto _ : state)
-        if (!IkTiffFileSave(fixtures().output.c_str(), image, 6, 0, IK_FALSE, "", oneStrip ? IK_TRUE : IK_FALSE,
-                            nullptr, "", "", "")) {
-            state.SkipWithError("save failed");
-            break;
-        }
-    IkFreeMemory(image);
+    saveRepeatedly(state, page.jpeg, fixtures().output, 6, oneStrip);
 }
 
 void PhotoOneStrip_Ours(benchmark::State& s) { encode(s, fixtures().photo, kHeight, true); }
