@@ -152,10 +152,7 @@ BuildOutcome BuildJob::run(const QStringList& sources, const QString& output, co
         results = writer.finish();
     } catch (...) {
         // The pages handed over are still written before the failure goes on.
-        try {
-            writer.finish();
-        } catch (...) {
-        }
+        writer.finishQuietly();
         if (progress_) progress_->end();
         settings_ = nullptr;
         throw;

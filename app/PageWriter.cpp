@@ -15,7 +15,9 @@ PageWriter::PageWriter(Save save, Release release, std::uint64_t mostWaitingByte
     : save_(std::move(save)), release_(std::move(release)), turn_(std::move(turn)), mostWaitingBytes_(mostWaitingBytes),
       thread_([this] { work(); }) {}
 
-PageWriter::~PageWriter() {
+PageWriter::~PageWriter() { finishQuietly(); }
+
+void PageWriter::finishQuietly() noexcept {
     try {
         finish();
     } catch (...) {

@@ -48,6 +48,8 @@ public:
     // Waits until every queued page is written and the thread has ended; rethrows an
     // exception a save raised (after the later pages were still tried).
     Results finish();
+    // The same while a failure of the caller's own unwinds: a save's exception is dropped.
+    void finishQuietly() noexcept;
 
 private:
     struct Page {

@@ -123,10 +123,7 @@ SplitOutcome SplitJob::run(const QString& source, int pageCount, const QList<int
         results = writer.finish();
     } catch (...) {
         // The page handed over is still written before the failure goes on.
-        try {
-            writer.finish();
-        } catch (...) {
-        }
+        writer.finishQuietly();
         if (progress_) progress_->end();
         throw;
     }
